@@ -1,0 +1,112 @@
+#include "platform/registry_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support/temp_home.h"
+
+namespace ostrel::platform {
+namespace {
+
+using ostrel::testing::readFile;
+using ostrel::testing::tempRoot;
+using ostrel::testing::writeFile;
+
+constexpr const char* kClassKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Class\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
+
+TEST(RegistryStore, EveryValueTypeRoundTrips) {
+  auto key = RegistryKey::create(Hive::LocalMachine, std::string(kClassKey) + "\\0000");
+  ASSERT_TRUE(key);
+  const std::string awkward = "quote \" backslash \\ tab \t newline \n bell \x07 unicode \xC3\xA9";
+  EXPECT_TRUE(key->setString("DeviceID", awkward));
+  EXPECT_TRUE(key->setExpandString("DRIVERPATH", "%HOME%/lib/x.so"));
+  EXPECT_TRUE(key->setBinary("Blob", {0x00, 0xff, 0x10}));
+  EXPECT_TRUE(key->setNumber("Count", 0xdeadbeef));
+  EXPECT_TRUE(key->setString("", "default"));
+
+  auto again = RegistryKey::open(Hive::LocalMachine, std::string(kClassKey) + "\\0000");
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->text("deviceid"), awkward);
+  EXPECT_EQ(again->value("DRIVERPATH")->type, RegistryType::ExpandString);
+  EXPECT_EQ(again->text("DRIVERPATH"), "%HOME%/lib/x.so");
+  EXPECT_EQ(again->value("Blob")->bytes, (std::vector<std::uint8_t>{0x00, 0xff, 0x10}));
+  EXPECT_EQ(again->value("COUNT")->number, 0xdeadbeefu);
+  EXPECT_EQ(again->text(""), "default");
+  EXPECT_FALSE(again->text("Count"));  // a number has no text
+}
+
+TEST(RegistryStore, EnumeratesInCreationOrderAndKeepsSpelling) {
+  auto parent = RegistryKey::create(Hive::CurrentUser, "Software\\Maker");
+  ASSERT_TRUE(parent);
+  for (const char* name : {"Zeta", "alpha", "Mid"}) {
+    ASSERT_TRUE(RegistryKey::create(Hive::CurrentUser, std::string("Software\\Maker\\") + name));
+  }
+  ASSERT_TRUE(RegistryKey::create(Hive::CurrentUser, "software\\MAKER\\zeta"));  // exists already
+  EXPECT_EQ(parent->subkeyAt(0), "Zeta");
+  EXPECT_EQ(parent->subkeyAt(1), "alpha");
+  EXPECT_EQ(parent->subkeyAt(2), "Mid");
+  EXPECT_FALSE(parent->subkeyAt(3));
+
+  parent->setNumber("b", 2);
+  parent->setNumber("a", 1);
+  parent->setNumber("B", 3);  // updates "b" in place
+  EXPECT_EQ(parent->valueAt(0)->name, "b");
+  EXPECT_EQ(parent->valueAt(0)->number, 3u);
+  EXPECT_EQ(parent->valueAt(1)->name, "a");
+  EXPECT_FALSE(parent->valueAt(2));
+}
+
+TEST(RegistryStore, HivesAreSeparateAndMissingKeysDoNotOpen) {
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, "Software\\Only"));
+  EXPECT_FALSE(RegistryKey::open(Hive::CurrentUser, "Software\\Only"));
+  EXPECT_FALSE(RegistryKey::open(Hive::LocalMachine, "Software\\Other"));
+  EXPECT_FALSE(RegistryKey::open(Hive::LocalMachine, ""));
+  EXPECT_FALSE(RegistryKey::create(Hive::LocalMachine, "Bad\\Name\nWith break"));
+}
+
+TEST(RegistryStore, DeletesAWholeTree) {
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, "A\\B\\C")->setString("v", "1"));
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, "A\\D"));
+  EXPECT_TRUE(deleteRegistryTree(Hive::LocalMachine, "a\\b"));
+  EXPECT_FALSE(RegistryKey::open(Hive::LocalMachine, "A\\B\\C"));
+  EXPECT_FALSE(RegistryKey::open(Hive::LocalMachine, "A\\B"));
+  EXPECT_TRUE(RegistryKey::open(Hive::LocalMachine, "A\\D"));
+  EXPECT_FALSE(deleteRegistryTree(Hive::LocalMachine, "A\\B"));
+  auto d = RegistryKey::open(Hive::LocalMachine, "A\\D");
+  EXPECT_TRUE(d->setNumber("n", 1));
+  EXPECT_TRUE(d->deleteValue("N"));
+  EXPECT_FALSE(d->value("n"));
+}
+
+TEST(RegistryStore, FilesArePrivateAndReadable) {
+  ASSERT_TRUE(RegistryKey::create(Hive::CurrentUser, "Software\\X")->setString("Name", "v"));
+  const std::string file = tempRoot() + "/registry/HKEY_CURRENT_USER.reg";
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  const std::string text = readFile(file);
+  EXPECT_NE(text.find("[Software\\X]"), std::string::npos);
+  EXPECT_NE(text.find("\"Name\"=sz:\"v\""), std::string::npos);
+}
+
+TEST(RegistryStore, HandEditedFilesWithBadLinesStillLoad) {
+  writeFile(tempRoot() + "/registry/HKEY_LOCAL_MACHINE.reg",
+            "[Software\\Hand]\n"
+            "\"Good\"=sz:\"yes\"\n"
+            "\"Broken\"=sz:\"no end\n"
+            "\"Hex\"=hex:0g\n"
+            "\"Big\"=dword:123456789\n"
+            "garbage\n"
+            "\"Num\"=dword:0000000A\n");
+  auto key = RegistryKey::open(Hive::LocalMachine, "Software\\Hand");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->text("Good"), "yes");
+  EXPECT_FALSE(key->value("Broken"));
+  EXPECT_FALSE(key->value("Hex"));
+  EXPECT_FALSE(key->value("Big"));
+  EXPECT_EQ(key->value("Num")->number, 10u);
+}
+
+}  // namespace
+}  // namespace ostrel::platform
