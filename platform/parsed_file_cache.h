@@ -38,21 +38,19 @@ class ParsedFileCache {
 
   // The parsed file, or nullptr when it is missing or not a regular file.
   std::shared_ptr<const Document> load(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    if (auto hit = cached(path, FileIdentity::of(st))) return hit;
+
+    // Identity is taken again from the open file, so text and identity match even
+    // when the file is replaced between the stat above and the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);
       return nullptr;
     }
     const FileIdentity identity = FileIdentity::of(st);
-    {
-      std::lock_guard lock(mutex_);
-      if (Entry* hit = find(path); hit && hit->identity == identity) {
-        ::close(fd);
-        return hit->document;
-      }
-    }
     std::string text;
     char buffer[65536];
     for (;;) {
@@ -79,6 +77,12 @@ class ParsedFileCache {
     std::shared_ptr<const Document> document;
     std::list<std::string>::iterator position;
   };
+
+  std::shared_ptr<const Document> cached(const std::string& path, const FileIdentity& identity) {
+    std::lock_guard lock(mutex_);
+    Entry* hit = find(path);
+    return hit && hit->identity == identity ? hit->document : nullptr;
+  }
 
   Entry* find(const std::string& path) {
     const auto it = entries_.find(path);
