@@ -61,37 +61,58 @@ void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
 }
 
 // Coverage from the distance to the segment: full inside half the width, a
-// one-pixel soft edge outside, as a scanner's optics blur a pen line.
-void Canvas::segment(Point a, Point b, double width, Rgb colour, double opacity) {
+// one-pixel soft edge outside, as a scanner's optics blur a pen line. A stroke
+// collects the largest coverage of its segments first and inks once, so joints
+// are no darker than the line.
+void Canvas::stroke(const std::vector<Point>& points, double width, Rgb colour, double opacity) {
+  if (points.empty()) return;
+  std::vector<Point> placed;
+  placed.reserve(points.size());
+  for (const Point& p : points) placed.push_back(mirrored_ ? Point{width_ - p.x, p.y} : p);
   const double half = width / 2;
-  const int x0 = static_cast<int>(std::floor(std::min(a.x, b.x) - half - 1));
-  const int x1 = static_cast<int>(std::ceil(std::max(a.x, b.x) + half + 1));
-  const int y0 = static_cast<int>(std::floor(std::min(a.y, b.y) - half - 1));
-  const int y1 = static_cast<int>(std::ceil(std::max(a.y, b.y) + half + 1));
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double lengthSquared = dx * dx + dy * dy;
-  for (int y = std::max(0, y0); y <= std::min(height_ - 1, y1); ++y) {
-    for (int x = std::max(0, x0); x <= std::min(width_ - 1, x1); ++x) {
-      const double px = x + 0.5 - a.x, py = y + 0.5 - a.y;
-      const double t = lengthSquared > 0 ? clamp01((px * dx + py * dy) / lengthSquared) : 0.0;
-      const double ex = px - t * dx, ey = py - t * dy;
-      const double distance = std::sqrt(ex * ex + ey * ey);
-      const double coverage = clamp01(half - distance + 0.5);
+  double minX = placed[0].x, maxX = placed[0].x, minY = placed[0].y, maxY = placed[0].y;
+  for (const Point& p : placed) {
+    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+  }
+  const int x0 = std::max(0, static_cast<int>(std::floor(minX - half - 1)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(minY - half - 1)));
+  const int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(maxX + half + 1)));
+  const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(maxY + half + 1)));
+  if (x0 > x1 || y0 > y1) return;
+  const int maskWidth = x1 - x0 + 1;
+  std::vector<float> mask(static_cast<std::size_t>(maskWidth) * static_cast<std::size_t>(y1 - y0 + 1), 0.0f);
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    const Point a = placed[i == 0 ? 0 : i - 1], b = placed[i];
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double lengthSquared = dx * dx + dy * dy;
+    const int sx0 = std::max(x0, static_cast<int>(std::floor(std::min(a.x, b.x) - half - 1)));
+    const int sx1 = std::min(x1, static_cast<int>(std::ceil(std::max(a.x, b.x) + half + 1)));
+    const int sy0 = std::max(y0, static_cast<int>(std::floor(std::min(a.y, b.y) - half - 1)));
+    const int sy1 = std::min(y1, static_cast<int>(std::ceil(std::max(a.y, b.y) + half + 1)));
+    for (int y = sy0; y <= sy1; ++y) {
+      for (int x = sx0; x <= sx1; ++x) {
+        const double px = x + 0.5 - a.x, py = y + 0.5 - a.y;
+        const double t = lengthSquared > 0 ? clamp01((px * dx + py * dy) / lengthSquared) : 0.0;
+        const double ex = px - t * dx, ey = py - t * dy;
+        const auto coverage = static_cast<float>(clamp01(half - std::sqrt(ex * ex + ey * ey) + 0.5));
+        float& cell = mask[static_cast<std::size_t>(y - y0) * static_cast<std::size_t>(maskWidth) +
+                           static_cast<std::size_t>(x - x0)];
+        cell = std::max(cell, coverage);
+      }
+    }
+  }
+  for (int y = y0; y <= y1; ++y) {
+    for (int x = x0; x <= x1; ++x) {
+      const float coverage =
+          mask[static_cast<std::size_t>(y - y0) * static_cast<std::size_t>(maskWidth) + static_cast<std::size_t>(x - x0)];
       if (coverage > 0) ink(x, y, colour, coverage * opacity);
     }
   }
 }
 
-void Canvas::stroke(const std::vector<Point>& points, double width, Rgb colour, double opacity) {
-  const auto place = [this](Point p) { return mirrored_ ? Point{width_ - p.x, p.y} : p; };
-  if (points.size() == 1) segment(place(points[0]), place(points[0]), width, colour, opacity);
-  for (std::size_t i = 1; i < points.size(); ++i) {
-    segment(place(points[i - 1]), place(points[i]), width, colour, opacity);
-  }
-}
-
 void Canvas::inkDisc(Point centre, double radius, Rgb colour, double opacity) {
-  segment(centre, centre, 2 * radius, colour, opacity);
+  stroke({centre}, 2 * radius, colour, opacity);
 }
 
 void Canvas::paintDisc(Point centre, double radius, Rgb colour) {

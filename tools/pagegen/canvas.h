@@ -44,7 +44,6 @@ class Canvas {
 
  private:
   std::uint8_t* at(int x, int y) { return dib_.row(y) + 3 * static_cast<std::size_t>(x); }
-  void segment(Point a, Point b, double width, Rgb colour, double opacity);
 
   Dib& dib_;
   int width_;
