@@ -60,15 +60,26 @@ void edgeLine(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd,
 }  // namespace
 
 void drawBleedThrough(Canvas& canvas, Random& random, int dpi) {
-  const Pen pen{{10, 10, 10}, std::max(1.5, mm(0.4, dpi)), random.uniform(0.08, 0.17)};
-  canvas.setMirrored(true);
+  // The back's print is drawn on its own sheet first and shows through once,
+  // so where its strokes cross it is no darker than elsewhere, as with toner.
+  auto back = Dib::create(canvas.width(), canvas.height(), 24);
+  if (!back) return;
+  Canvas sheet(*back, {255, 255, 255});
+  sheet.setMirrored(true);
+  const Pen pen{{0, 0, 0}, std::max(1.5, mm(0.45, dpi))};
   const double xHeight = mm(1.7, dpi);
   const double left = mm(random.uniform(20, 30), dpi);
   for (double y = mm(30, dpi); y < canvas.height() - mm(25, dpi); y += xHeight * 2.9) {
     if (random.chance(0.12)) continue;  // paragraph gaps
-    drawTextLine(canvas, random, {left, y}, xHeight, canvas.width() - 2 * left, pen);
+    drawTextLine(sheet, random, {left, y}, xHeight, canvas.width() - 2 * left, pen);
   }
-  canvas.setMirrored(false);
+  const double opacity = random.uniform(0.06, 0.16);
+  for (int y = 0; y < canvas.height(); ++y) {
+    for (int x = 0; x < canvas.width(); ++x) {
+      const std::uint8_t level = sheet.pixel(x, y).g;
+      if (level < 255) canvas.ink(x, y, {0, 0, 0}, opacity * (1.0 - level / 255.0));
+    }
+  }
 }
 
 void drawDust(Canvas& canvas, Random& random, int specks, int dpi) {
