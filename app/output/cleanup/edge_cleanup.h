@@ -1,0 +1,21 @@
+#pragma once
+// Fills the page's margins, hiding the scanner's backing and torn or dirty
+// edges: the top and bottom EdgeCleanUpSize rows whole, and the leftmost and
+// rightmost EdgeCleanUpSize pixels of the rows between. White when
+// EdgeCleanUpColor is 0, black otherwise.
+//
+// 1-bit pages are filled in whole bytes: a byte holding both margin and inner
+// pixels keeps the input's value, so side margins shrink to whole groups of
+// eight pixels. A size of half the page or more fills the page completely;
+// a size of 0 or less gives an equal copy.
+#include <optional>
+
+#include "app/output/dib.h"
+#include "app/settings/profile_records.h"
+
+namespace ostrel {
+
+// nullopt only when memory for the copy cannot be had.
+std::optional<Dib> CleanEdges(const Dib& page, const CScanSetting& profile);
+
+}  // namespace ostrel

@@ -1,0 +1,28 @@
+#include "app/output/cleanup/page_pixels.h"
+
+namespace ostrel {
+
+std::optional<Dib> newPageLike(const Dib& input, int width, int height, int bitsPerPixel) {
+  auto page = Dib::create(width, height, bitsPerPixel, input.xDotsPerMetre(), input.yDotsPerMetre());
+  if (page && bitsPerPixel == input.bitsPerPixel()) {
+    for (int i = 0; i < input.paletteSize(); ++i) page->setPaletteEntry(i, input.paletteEntry(i));
+  }
+  return page;
+}
+
+std::array<std::uint8_t, 256> paletteGreys(const Dib& page) {
+  std::array<std::uint8_t, 256> greys{};
+  for (int i = 0; i < page.paletteSize(); ++i) {
+    const RgbQuad q = page.paletteEntry(i);
+    const std::uint8_t bgr[3] = {q.blue, q.green, q.red};
+    greys[static_cast<std::size_t>(i)] = greyOf(bgr);
+  }
+  return greys;
+}
+
+std::uint8_t oneBitFill(const Dib& page, bool white) {
+  // A set bit shows palette entry 1: white on the usual palette.
+  return white == page.zeroIsBlack() ? 0xFF : 0x00;
+}
+
+}  // namespace ostrel
