@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/output/cleanup/depth_conversion.h"
 #include "tools/pagegen/barcode_drawing.h"
 #include "tools/pagegen/canvas.h"
 #include "tools/pagegen/defects.h"
@@ -14,26 +15,6 @@ namespace {
 
 // Salts that give each part of a page its own random stream.
 enum Part : std::uint64_t { kContent = 1, kBleed, kDust, kBorder, kHoles, kNoise };
-
-int luminance(const std::uint8_t* bgr) { return (bgr[2] * 299 + bgr[1] * 587 + bgr[0] * 114) / 1000; }
-
-Dib toDepth(const Dib& colour, int bitsPerPixel, int threshold) {
-  auto out = Dib::create(colour.width(), colour.height(), bitsPerPixel, colour.xDotsPerMetre(),
-                         colour.yDotsPerMetre());
-  for (int y = 0; y < colour.height(); ++y) {
-    const std::uint8_t* in = colour.row(y);
-    std::uint8_t* row = out->row(y);
-    for (int x = 0; x < colour.width(); ++x) {
-      const int grey = luminance(in + 3 * x);
-      if (bitsPerPixel == 8) {
-        row[x] = static_cast<std::uint8_t>(grey);
-      } else if (grey >= threshold) {
-        row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-      }
-    }
-  }
-  return std::move(*out);
-}
 
 }  // namespace
 
@@ -86,7 +67,7 @@ std::optional<Dib> generatePage(const PageSpec& spec) {
     addNoise(*page, part, spec.defects.noise);
   }
   if (spec.bitsPerPixel == 24) return page;
-  return toDepth(*page, spec.bitsPerPixel, spec.threshold);
+  return spec.bitsPerPixel == 8 ? ToGrey8(*page) : ToBlackWhite(*page, spec.threshold);
 }
 
 }  // namespace ostrel::pagegen
