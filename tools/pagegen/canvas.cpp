@@ -47,6 +47,19 @@ Rgb Canvas::pixel(int x, int y) const {
   return {p[2], p[1], p[0]};
 }
 
+void Canvas::inkLayer(const Dib& layer, double opacity) {
+  const int scale = static_cast<int>(std::lround(std::clamp(opacity, 0.0, 1.0) * 256));
+  for (int y = 0; y < std::min(height_, layer.height()); ++y) {
+    const std::uint8_t* over = layer.row(y);
+    std::uint8_t* p = at(0, y);
+    for (int x = 0; x < std::min(width_, layer.width()); ++x, p += 3) {
+      const int darkness = (255 - over[3 * x + 1]) * scale;  // 0 .. 255 x 256
+      if (darkness == 0) continue;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(p[c] - p[c] * darkness / (255 * 256));
+    }
+  }
+}
+
 void Canvas::fillRect(int x, int y, int w, int h, Rgb colour) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
   const int x1 = std::min(width_, x + w), y1 = std::min(height_, y + h);

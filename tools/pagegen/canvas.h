@@ -42,6 +42,10 @@ class Canvas {
 
   Rgb pixel(int x, int y) const;
 
+  // Another page of the same size laid over this one as ink: its darkness,
+  // scaled by opacity, darkens this page once (the layer's green channel is read).
+  void inkLayer(const Dib& layer, double opacity);
+
  private:
   std::uint8_t* at(int x, int y) { return dib_.row(y) + 3 * static_cast<std::size_t>(x); }
 

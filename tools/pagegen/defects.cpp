@@ -73,13 +73,7 @@ void drawBleedThrough(Canvas& canvas, Random& random, int dpi) {
     if (random.chance(0.12)) continue;  // paragraph gaps
     drawTextLine(sheet, random, {left, y}, xHeight, canvas.width() - 2 * left, pen);
   }
-  const double opacity = random.uniform(0.06, 0.16);
-  for (int y = 0; y < canvas.height(); ++y) {
-    for (int x = 0; x < canvas.width(); ++x) {
-      const std::uint8_t level = sheet.pixel(x, y).g;
-      if (level < 255) canvas.ink(x, y, {0, 0, 0}, opacity * (1.0 - level / 255.0));
-    }
-  }
+  canvas.inkLayer(*back, random.uniform(0.06, 0.16));
 }
 
 void drawDust(Canvas& canvas, Random& random, int specks, int dpi) {
