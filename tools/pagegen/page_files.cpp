@@ -36,6 +36,9 @@ bool savePage(const Dib& page, const std::string& path) {
   } else if (endsWith(path, ".bmp")) {
     format = FIF_BMP;
     flags = BMP_DEFAULT;
+  } else if (endsWith(path, ".jpg")) {
+    format = FIF_JPEG;
+    flags = JPEG_QUALITYGOOD;
   }
   Bitmap bitmap(FreeImage_Allocate(page.width(), page.height(), page.bitsPerPixel()));
   if (!bitmap) return false;

@@ -1,7 +1,7 @@
 #pragma once
 // Pages to and from image files, for building test sets and for feeding a
 // virtual scanner from a folder. The format follows the extension: ".png",
-// ".tif" (1-bit pages with CCITT Group 4), ".bmp".
+// ".tif" (1-bit pages with CCITT Group 4), ".bmp", ".jpg" (8- and 24-bit).
 #include <optional>
 #include <string>
 

@@ -1,6 +1,6 @@
 // Writes one synthetic page to an image file, for looking at pages and for
 // building the labelled test set:
-//   ostrel-pagegen [options] out.png|out.tif|out.bmp
+//   ostrel-pagegen [options] out.png|out.tif|out.bmp|out.jpg
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +30,7 @@ int usage() {
                "usage: ostrel-pagegen [--content blank|dense|sparse|word|signature|pagenumber|shortline]\n"
                "  [--dpi N] [--depth 1|8|24] [--seed N] [--noise N] [--dust N]\n"
                "  [--border none|band|wedge|shadow] [--holes] [--bleed] [--white-backing]\n"
-               "  [--barcode SYMBOLOGY:TEXT:X:Y[:ROTATION]]... out.png|out.tif|out.bmp\n");
+               "  [--barcode SYMBOLOGY:TEXT:X:Y[:ROTATION]]... out.png|out.tif|out.bmp|out.jpg\n");
   return 2;
 }
 
