@@ -1,0 +1,32 @@
+#include "app/output/cleanup/blank_page.h"
+
+#include "app/output/cleanup/blank_page_library.h"
+
+namespace ostrel {
+
+bool IsBlankPage(const Dib& page, const CScanSetting& profile) {
+  BlankPageParameters block;
+  block.bitDepth = page.bitsPerPixel();
+  block.imageKind = page.bitsPerPixel() == 1 ? 1 : page.bitsPerPixel() == 8 ? 2 : 4;
+  block.samplesPerPixel = page.bitsPerPixel() == 24 ? 3 : 1;
+  block.width = page.width();
+  block.height = page.height();
+  block.rowBytes = static_cast<int>(page.stride());
+  // Both resolutions are the profile's, the one the scanner was asked for;
+  // the page's own stands in when the profile has none.
+  const int dpi = profile.resolution > 0 ? profile.resolution : page.xDpi();
+  block.xResolution = dpi;
+  block.yResolution = dpi;
+  block.sensitivity = profile.pageSensitivity;
+  block.whiteBackground = profile.backgroundColor <= 0 ? 0xFFFFFFFFu : 0u;
+  block.whiteIsZero = page.bitsPerPixel() == 1 && !page.zeroIsBlack() ? 0xFFFFFFFFu : 0u;
+
+  BlankPageLibrary library;
+  int status = 0;
+  library.InitializeLib();
+  const int result = library.BlankPageDetection(&block, page.pixels(), 0, &block, 0, &status);
+  library.TerminateLib();
+  return result == 0 && status == kBlankPageStatus;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,232 @@
+#include "app/output/cleanup/blank_page.h"
+#include "app/output/cleanup/blank_page_library.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cleanup/pixels.h"
+#include "tests/support/temp_home.h"
+#include "tools/pagegen/page_files.h"
+#include "tools/pagegen/page_generator.h"
+
+namespace ostrel {
+namespace {
+
+using pagegen::Border;
+using pagegen::Content;
+
+CScanSetting profileFor(int dpi, bool blackBacking, int sensitivity = 50) {
+  CScanSetting profile;
+  profile.resolution = dpi;
+  profile.backgroundColor = blackBacking ? 1 : 0;
+  profile.pageSensitivity = sensitivity;
+  return profile;
+}
+
+Dib whitePage(int width, int height, int bits) {
+  Dib page = *Dib::create(width, height, bits);
+  const std::uint32_t white = bits == 1 ? 1 : bits == 8 ? 0xF5 : 0xF8F8F5;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) testing::setPixel(page, x, y, white);
+  }
+  return page;
+}
+
+void drawLine(Dib& page, int x0, int x1, int y, int thickness, std::uint32_t ink) {
+  for (int t = 0; t < thickness; ++t) {
+    for (int x = x0; x < x1; ++x) testing::setPixel(page, x, y + t, ink);
+  }
+}
+
+BlankPageParameters blockFor(const Dib& page) {
+  BlankPageParameters block;
+  block.bitDepth = page.bitsPerPixel();
+  block.imageKind = page.bitsPerPixel() == 1 ? 1 : page.bitsPerPixel() == 8 ? 2 : 4;
+  block.samplesPerPixel = page.bitsPerPixel() == 24 ? 3 : 1;
+  block.width = page.width();
+  block.height = page.height();
+  block.rowBytes = static_cast<int>(page.stride());
+  block.xResolution = block.yResolution = 300;
+  return block;
+}
+
+TEST(BlankPageLibrary, AnswersByStatusOnlyBetweenInitialiseAndTerminate) {
+  const Dib blank = whitePage(850, 1100, 8);
+  Dib written = whitePage(850, 1100, 8);
+  drawLine(written, 200, 500, 400, 4, 0x20);
+  BlankPageParameters block = blockFor(blank);
+  BlankPageLibrary library;
+  int status = 7;
+  EXPECT_EQ(library.BlankPageDetection(&block, blank.pixels(), 0, &block, 0, &status), kNotInitialised);
+  EXPECT_EQ(status, 7);
+  library.InitializeLib();
+  EXPECT_EQ(library.BlankPageDetection(&block, blank.pixels(), 0, &block, 0, &status), 0);
+  EXPECT_EQ(status, kBlankPageStatus);
+  EXPECT_EQ(library.BlankPageDetection(&block, written.pixels(), 0, &block, 0, &status), 0);
+  EXPECT_EQ(status, kContentPageStatus);
+  EXPECT_EQ(block.writingMarks, 1);
+  library.TerminateLib();
+  EXPECT_EQ(library.BlankPageDetection(&block, blank.pixels(), 0, &block, 0, &status), kNotInitialised);
+}
+
+TEST(BlankPageLibrary, RefusesBlocksThatDoNotDescribeThePixels) {
+  const Dib page = whitePage(100, 100, 24);
+  BlankPageLibrary library;
+  library.InitializeLib();
+  int status = 7;
+  const auto refused = [&](BlankPageParameters block) {
+    return library.BlankPageDetection(&block, page.pixels(), 0, &block, 0, &status) == kBadParameters;
+  };
+  BlankPageParameters block = blockFor(page);
+  EXPECT_TRUE(refused([&] { auto b = block; b.size = 241; return b; }()));
+  EXPECT_TRUE(refused([&] { auto b = block; b.imageKind = 2; return b; }()));
+  EXPECT_TRUE(refused([&] { auto b = block; b.bitDepth = 16; return b; }()));
+  EXPECT_TRUE(refused([&] { auto b = block; b.samplesPerPixel = 1; return b; }()));
+  EXPECT_TRUE(refused([&] { auto b = block; b.rowBytes = 299; return b; }()));
+  EXPECT_TRUE(refused([&] { auto b = block; b.height = 0; return b; }()));
+  EXPECT_EQ(library.BlankPageDetection(nullptr, page.pixels(), 0, &block, 0, &status), kBadParameters);
+  EXPECT_EQ(library.BlankPageDetection(&block, nullptr, 0, &block, 0, &status), kBadParameters);
+  EXPECT_EQ(library.BlankPageDetection(&block, page.pixels(), 0, &block, 0, nullptr), kBadParameters);
+  EXPECT_EQ(status, 7);
+}
+
+TEST(IsBlankPage, OneBitPagesOfEitherPolarity) {
+  Dib page = whitePage(1700, 2200, 1);
+  EXPECT_TRUE(IsBlankPage(page, profileFor(200, true)));
+  // The same white page stored white-is-zero: every bit clear, the palette swapped.
+  Dib inverted = *Dib::create(1700, 2200, 1);
+  inverted.setPaletteEntry(0, {255, 255, 255, 0});
+  inverted.setPaletteEntry(1, {0, 0, 0, 0});
+  EXPECT_TRUE(IsBlankPage(inverted, profileFor(200, true)));
+  drawLine(inverted, 400, 700, 1000, 3, 1);
+  EXPECT_FALSE(IsBlankPage(inverted, profileFor(200, true)));
+}
+
+TEST(IsBlankPage, SensitivitySetsHowSmallAndHowFaintWritingMayBe) {
+  // A 1.2 mm dash at 300 dpi: writing at sensitivity 0, a speck at 50.
+  Dib dash = whitePage(2550, 3300, 8);
+  drawLine(dash, 1200, 1214, 1600, 4, 0x10);
+  EXPECT_FALSE(IsBlankPage(dash, profileFor(300, true, 0)));
+  EXPECT_TRUE(IsBlankPage(dash, profileFor(300, true, 50)));
+  // A line 60 grey levels below the paper: seen at 0 (contrast 45), not at 50 (80).
+  Dib faint = whitePage(2550, 3300, 8);
+  drawLine(faint, 800, 1400, 1600, 4, 0xF5 - 60);
+  EXPECT_FALSE(IsBlankPage(faint, profileFor(300, true, 0)));
+  EXPECT_TRUE(IsBlankPage(faint, profileFor(300, true, 50)));
+  // Out-of-range sensitivities act as the nearest end.
+  EXPECT_FALSE(IsBlankPage(faint, profileFor(300, true, -40)));
+  EXPECT_TRUE(IsBlankPage(faint, profileFor(300, true, 900)));
+}
+
+TEST(IsBlankPage, BordersAreSetAsideButPicturesRunningOffThePageAreNot) {
+  // 300 dpi: a dark band of 60 pixels (5 mm) round the page is the backing.
+  Dib framed = whitePage(2550, 3300, 8);
+  for (int y = 0; y < 3300; ++y) {
+    const bool band = y < 60 || y >= 3240;
+    drawLine(framed, 0, band ? 2550 : 60, y, 1, 0x12);
+    if (!band) drawLine(framed, 2490, 2550, y, 1, 0x12);
+  }
+  EXPECT_TRUE(IsBlankPage(framed, profileFor(300, true)));
+  // A picture in the corner reaches 70 mm in: it is content.
+  for (int y = 0; y < 830; ++y) drawLine(framed, 0, 830, y, 1, 0x30);
+  EXPECT_FALSE(IsBlankPage(framed, profileFor(300, true)));
+}
+
+// The committed set: pages stored as files with their answers beside them.
+TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
+  const std::string folder = testing::sourceDir() + "/tests/data/blank_pages/";
+  std::ifstream manifest(folder + "manifest.txt");
+  ASSERT_TRUE(manifest) << folder;
+  int pages = 0, right = 0;
+  std::string line;
+  while (std::getline(manifest, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string file, answer, backing;
+    fields >> file >> answer >> backing;
+    std::string error;
+    const auto page = pagegen::loadPage(folder + file, &error);
+    ASSERT_TRUE(page) << file << ": " << error;
+    const bool blank = IsBlankPage(*page, profileFor(page->xDpi() + 1, backing == "black"));
+    ++pages;
+    if (blank == (answer == "blank")) {
+      ++right;
+    } else {
+      ADD_FAILURE() << file << " should be " << answer;
+    }
+  }
+  EXPECT_EQ(pages, 32);
+  std::cout << "labelled files: " << right << " of " << pages << " right\n";
+}
+
+// Generated sides at 300 dpi, Letter, all three depths, with a fixed mix of
+// faults drawn from the seed.
+pagegen::PageSpec side(Content content, std::uint64_t seed) {
+  pagegen::PageSpec spec = pagegen::letterPage(300, seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24, content, seed);
+  spec.defects.noise = static_cast<int>(seed * 7 % 9);
+  spec.defects.dust = static_cast<int>(seed * 37 % 160);
+  spec.defects.border = static_cast<Border>(seed * 5 % 4);
+  spec.defects.punchHoles = seed * 3 % 5 < 2;
+  spec.defects.bleedThrough = seed * 11 % 3 == 0;
+  spec.blackBacking = seed % 4 < 2;
+  if (seed % 10 == 9) spec.paperRed = 252, spec.paperGreen = 244, spec.paperBlue = 205;  // yellowish paper
+  return spec;
+}
+
+struct Tally {
+  int right = 0, total = 0;
+};
+
+Tally judge(Content content, std::uint64_t firstSeed, int count) {
+  Tally tally;
+  for (std::uint64_t seed = firstSeed; seed < firstSeed + static_cast<std::uint64_t>(count); ++seed) {
+    const auto spec = side(content, seed);
+    const auto page = pagegen::generatePage(spec);
+    const bool blank = IsBlankPage(*page, profileFor(300, spec.blackBacking));
+    ++tally.total;
+    if (blank == (content == Content::Blank)) {
+      ++tally.right;
+    } else {
+      ADD_FAILURE() << "seed " << seed << " judged " << (blank ? "blank" : "not blank");
+    }
+  }
+  return tally;
+}
+
+class GeneratedBlankSides : public ::testing::TestWithParam<int> {};
+
+// 100 blank sides in four groups of 25; at least 99 in 100 must be found, so
+// one miss is allowed across the four.
+TEST_P(GeneratedBlankSides, AreFoundBlank) {
+  const Tally tally = judge(Content::Blank, 1000 + 25 * static_cast<std::uint64_t>(GetParam()), 25);
+  std::cout << "blank sides, group " << GetParam() << ": " << tally.right << " of " << tally.total << " found blank\n";
+  EXPECT_GE(tally.right, 24);
+}
+INSTANTIATE_TEST_SUITE_P(Groups, GeneratedBlankSides, ::testing::Range(0, 4));
+
+class GeneratedLittleContent : public ::testing::TestWithParam<Content> {};
+
+// 25 sides each of one word, a signature, a page number and a short line:
+// none may be called blank.
+TEST_P(GeneratedLittleContent, IsNeverCalledBlank) {
+  const Tally tally = judge(GetParam(), 2000 + 100 * static_cast<std::uint64_t>(GetParam()), 25);
+  std::cout << "little content kind " << static_cast<int>(GetParam()) << ": " << tally.right << " of " << tally.total
+            << " kept\n";
+  EXPECT_EQ(tally.right, tally.total);
+}
+INSTANTIATE_TEST_SUITE_P(Kinds, GeneratedLittleContent,
+                         ::testing::Values(Content::HandwrittenWord, Content::Signature, Content::PageNumber,
+                                           Content::ShortLine));
+
+TEST(GeneratedText, IsNeverCalledBlank) {
+  EXPECT_EQ(judge(Content::DenseText, 3000, 4).right, 4);
+  EXPECT_EQ(judge(Content::SparseText, 3100, 4).right, 4);
+}
+
+}  // namespace
+}  // namespace ostrel
