@@ -1,0 +1,28 @@
+#pragma once
+// Barcode reading of the page step: the barcode count and the first barcode's
+// text, for the "<B>" naming token and barcode batch separation.
+//
+// The page is analysed as a 1-bit image (colour and grey pages thresholded
+// with the scan profile's Threshold first). A first pass looks for every
+// format along every row of the page as it lies; when it finds nothing, a
+// second pass also tries the page's quarter turns, with a white frame around
+// the page so codes printed against an edge have their quiet zone.
+#include <string>
+
+#include "app/core/user_interface.h"
+#include "app/output/dib.h"
+
+namespace ostrel {
+
+struct BarcodeReading {
+  int count = 0;     // barcodes found; -1 when the reader failed
+  std::string text;  // the first barcode's text, nearest the top of the page; empty when none
+  int pass = 0;      // the pass that found them, 1 or 2; 0 when none did
+};
+
+// A failure of the reader is shown through ui (the error's description) and
+// answers -1; a -1 from the first pass is not retried. Pages whose analysis
+// would need more than 256 MB fail that way too, rather than exhaust memory.
+BarcodeReading ReadBarcodes(const Dib& page, int threshold, UserInterface& ui);
+
+}  // namespace ostrel
