@@ -94,14 +94,22 @@ void emptyTallies(std::uint8_t* tally, std::size_t bytes, std::size_t bytesPerCe
   std::memset(tally, 0, bytes);
 }
 
-// Black pixels of a 1-bit row counted into cells of whole bytes.
-void countBits(const std::uint8_t* row, std::size_t bytes, std::size_t bytesPerCell,
-               const std::array<std::uint8_t, 256>& blackInByte, std::uint16_t* cells) {
-  for (std::size_t start = 0, cell = 0; start < bytes; start += bytesPerCell, ++cell) {
-    const std::size_t end = std::min(bytes, start + bytesPerCell);
-    unsigned sum = 0;
-    for (std::size_t k = start; k < end; ++k) sum += blackInByte[row[k]];
-    cells[cell] = static_cast<std::uint16_t>(cells[cell] + sum);
+// Black pixels of a 1-bit row counted into cells of whole bytes; a byte's
+// padding bits count as white.
+void countBits(const std::uint8_t* row, int width, std::size_t bytesPerCell,
+               const std::array<std::uint8_t, 256>& blackInByte, std::uint8_t paddingMask, std::uint16_t* cells) {
+  const std::size_t wholeBytes = static_cast<std::size_t>(width) / 8;
+  if (bytesPerCell == 1) {  // 300 dpi and below: one byte, one cell
+    for (std::size_t k = 0; k < wholeBytes; ++k) cells[k] = static_cast<std::uint16_t>(cells[k] + blackInByte[row[k]]);
+  } else {
+    for (std::size_t k = 0; k < wholeBytes; ++k) {
+      std::uint16_t& cell = cells[k / bytesPerCell];
+      cell = static_cast<std::uint16_t>(cell + blackInByte[row[k]]);
+    }
+  }
+  if (width % 8 != 0) {
+    std::uint16_t& cell = cells[wholeBytes / bytesPerCell];
+    cell = static_cast<std::uint16_t>(cell + blackInByte[row[wholeBytes] ^ paddingMask]);
   }
 }
 
@@ -132,20 +140,15 @@ InkCells measureInk(const PageRaster& page, int contrast) {
       const int set = std::popcount(static_cast<unsigned>(b));
       blackInByte[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(page.blackIsZero ? 8 - set : set);
     }
-    // The last byte's padding bits count as white.
-    const std::size_t wholeBytes = static_cast<std::size_t>(page.width) / 8;
     const int tailBits = page.width % 8;
-    const auto tailMask = static_cast<std::uint8_t>(0xFF << (8 - tailBits));
-    std::vector<std::uint8_t> row(wholeBytes + 1);
-    const std::size_t bytes = wholeBytes + (tailBits ? 1 : 0);
+    const auto padding = static_cast<std::uint8_t>(tailBits ? 0xFF >> tailBits : 0);
     for (int y = 0; y < page.height; y += rowStep) {
-      const std::uint8_t* stored = storedRow(page, y);
-      std::memcpy(row.data(), stored, bytes);
-      if (tailBits) {
-        std::uint8_t& last = row[wholeBytes];
-        last = page.blackIsZero ? last | static_cast<std::uint8_t>(~tailMask) : last & tailMask;
-      }
-      countBits(row.data(), bytes, static_cast<std::size_t>(cellWidth / 8), blackInByte,
+      const std::uint8_t* row = storedRow(page, y);
+      const std::uint8_t last = tailBits ? row[page.width / 8] : 0;
+      // XOR with this turns the last byte's padding bits white, whatever they hold.
+      const std::uint8_t paddingMask =
+          static_cast<std::uint8_t>((page.blackIsZero ? ~last : last) & padding);
+      countBits(row, page.width, static_cast<std::size_t>(cellWidth / 8), blackInByte, paddingMask,
                 ink.counts.data() + static_cast<std::size_t>(y / cellHeight) * columns);
     }
     return ink;
