@@ -42,11 +42,6 @@ void Canvas::paint(int x, int y, Rgb colour, double coverage) {
   p[2] = blendPaint(p[2], colour.r, coverage);
 }
 
-Rgb Canvas::pixel(int x, int y) const {
-  const std::uint8_t* p = dib_.row(y) + 3 * static_cast<std::size_t>(x);
-  return {p[2], p[1], p[0]};
-}
-
 void Canvas::inkLayer(const Dib& layer, double opacity) {
   const int scale = static_cast<int>(std::lround(std::clamp(opacity, 0.0, 1.0) * 256));
   for (int y = 0; y < std::min(height_, layer.height()); ++y) {

@@ -40,8 +40,6 @@ class Canvas {
   void inkDisc(Point centre, double radius, Rgb colour, double opacity = 1.0);
   void paintDisc(Point centre, double radius, Rgb colour);
 
-  Rgb pixel(int x, int y) const;
-
   // Another page of the same size laid over this one as ink: its darkness,
   // scaled by opacity, darkens this page once (the layer's green channel is read).
   void inkLayer(const Dib& layer, double opacity);
