@@ -47,4 +47,16 @@ struct ScannerConfig {
   int IsScannerPresent() const;
 };
 
+// Holds ScannerConfig::busy for the length of a TWAIN session.
+class BusyMark {
+ public:
+  explicit BusyMark(ScannerConfig& config) : config_(config) { config_.busy = true; }
+  ~BusyMark() { config_.busy = false; }
+  BusyMark(const BusyMark&) = delete;
+  BusyMark& operator=(const BusyMark&) = delete;
+
+ private:
+  ScannerConfig& config_;
+};
+
 }  // namespace ostrel

@@ -239,6 +239,8 @@ inline constexpr TW_UINT16 TWON_ARRAY = 3;
 inline constexpr TW_UINT16 TWON_ENUMERATION = 4;
 inline constexpr TW_UINT16 TWON_ONEVALUE = 5;
 inline constexpr TW_UINT16 TWON_RANGE = 6;
+inline constexpr TW_UINT16 TWON_DONTCARE16 = 0xFFFF;
+inline constexpr TW_UINT32 TWON_DONTCARE32 = 0xFFFFFFFF;
 
 // Item types.
 inline constexpr TW_UINT16 TWTY_INT8 = 0x0000;
