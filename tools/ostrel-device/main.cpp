@@ -1,6 +1,9 @@
 // ostrel-device: registers virtual scanners for the demo, the tests and users.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +21,14 @@ constexpr const char* kUsage =
     "usage:\n"
     "  ostrel-device add-virtual DEVICE_ID MODEL [--vendor NAME] [--duplex] [--flatbed]\n"
     "                [--no-feeder] [--ultrasonic] [--pages FOLDER]\n"
+    "                [--generate COUNT] [--blank PAGE,PAGE...] [--barcode PAGE=TEXT]... [--seed N]\n"
     "                [--feeder-size WIDTHxLENGTH] [--flatbed-size WIDTHxLENGTH]\n"
     "  ostrel-device list\n"
     "  ostrel-device remove DEVICE_ID\n"
-    "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n";
+    "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
+    "Without --pages the feeder holds COUNT generated Letter pages (page numbers from 1):\n"
+    "text-like pages, the --blank ones blank with scanner noise and dust, the --barcode\n"
+    "ones carrying a Code 128 barcode with TEXT.\n";
 
 int usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problem.c_str());
@@ -33,6 +40,34 @@ int report(const Outcome& outcome) {
   std::fprintf(outcome.ok ? stdout : stderr, "%s%s\n", outcome.ok ? "" : "ostrel-device: ",
                outcome.message.c_str());
   return outcome.ok ? 0 : 1;
+}
+
+bool parsePositive(std::string_view text, int& value) {
+  char tail = 0;
+  int number = 0;
+  if (std::sscanf(std::string(text).c_str(), "%d%c", &number, &tail) != 1 || number < 1) return false;
+  value = number;
+  return true;
+}
+
+bool parsePageList(std::string_view text, std::set<int>& pages) {
+  while (!text.empty()) {
+    const std::size_t comma = std::min(text.find(','), text.size());
+    int page = 0;
+    if (!parsePositive(text.substr(0, comma), page)) return false;
+    pages.insert(page);
+    text.remove_prefix(std::min(comma + 1, text.size()));
+  }
+  return true;
+}
+
+bool parseBarcode(std::string_view text, std::map<int, std::string>& barcodes) {
+  const std::size_t equals = text.find('=');
+  int page = 0;
+  if (equals == std::string_view::npos || equals + 1 == text.size()) return false;
+  if (!parsePositive(text.substr(0, equals), page)) return false;
+  barcodes[page] = std::string(text.substr(equals + 1));
+  return true;
 }
 
 bool parseSize(std::string_view text, int& width, int& length) {
@@ -66,6 +101,16 @@ int addVirtual(const std::vector<std::string_view>& args) {
       device.vendor = std::string(args[++i]);
     } else if (option == "--pages" && hasValue) {
       device.pagesFolder = std::string(args[++i]);
+    } else if (option == "--generate" && hasValue) {
+      if (!parsePositive(args[++i], device.generatedPages)) return usage("bad --generate");
+    } else if (option == "--blank" && hasValue) {
+      if (!parsePageList(args[++i], device.blankPages)) return usage("bad --blank");
+    } else if (option == "--barcode" && hasValue) {
+      if (!parseBarcode(args[++i], device.barcodePages)) return usage("bad --barcode");
+    } else if (option == "--seed" && hasValue) {
+      int seed = 0;
+      if (!parsePositive(args[++i], seed)) return usage("bad --seed");
+      device.seed = static_cast<std::uint64_t>(seed);
     } else if (option == "--feeder-size" && hasValue) {
       if (!parseSize(args[++i], device.feederWidth, device.feederLength)) return usage("bad --feeder-size");
     } else if (option == "--flatbed-size" && hasValue) {
@@ -75,6 +120,7 @@ int addVirtual(const std::vector<std::string_view>& args) {
     }
   }
   if (!device.feeder && !device.flatbed) return usage("a scanner needs a feeder or a flatbed");
+  if (!device.pagesFolder.empty() && device.generatedPages > 0) return usage("--pages and --generate exclude each other");
   const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libnvdriver.so");
   return report(ostrel::devicetool::addVirtualDevice(std::string(args[0]), device, driver));
 }

@@ -1,24 +1,17 @@
 #include "tools/virtualscanner/page_image_file.h"
 
-#include <FreeImage.h>
-
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include "platform/text.h"
+#include "tools/pagegen/page_files.h"
 
 namespace ostrel::virtualscanner {
 
 namespace {
 
-struct BitmapDeleter {
-  void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
 // Resolutions are stored in whole dots per metre: 100 dpi comes back as 99.9998.
-double dpiFrom(unsigned dotsPerMetre) {
+double dpiFrom(int dotsPerMetre) {
   const double dpi = std::round(dotsPerMetre * 0.0254);
   return dpi >= kMinimumRecordedDpi ? dpi : 300.0;
 }
@@ -35,37 +28,33 @@ bool isPageImageName(std::string_view fileName) {
   return false;
 }
 
-std::optional<SourcePage> readPageImage(const std::string& path, std::string* error) {
-  const auto fail = [&](const char* reason) -> std::optional<SourcePage> {
-    if (error) *error = reason;
-    return std::nullopt;
-  };
-  FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-  if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
-  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) return fail("not an image file");
-  Bitmap loaded(FreeImage_Load(format, path.c_str(), 0));
-  if (!loaded) return fail("the image cannot be read");
-  if (FreeImage_GetImageType(loaded.get()) != FIT_BITMAP) {
-    loaded.reset(FreeImage_ConvertToStandardType(loaded.get(), TRUE));
-    if (!loaded) return fail("the image's pixel format is not supported");
+SourcePage sheetFromImage(const Dib& image) {
+  const double xDpi = dpiFrom(image.xDotsPerMetre());
+  const double yDpi = dpiFrom(image.yDotsPerMetre());
+  auto colour = Dib::create(image.width(), image.height(), 24, static_cast<int>(std::lround(xDpi / 0.0254)),
+                            static_cast<int>(std::lround(yDpi / 0.0254)));
+  for (int y = 0; y < image.height(); ++y) {
+    const std::uint8_t* in = image.row(y);
+    std::uint8_t* out = colour->row(y);
+    if (image.bitsPerPixel() == 24) {
+      std::memcpy(out, in, 3 * static_cast<std::size_t>(image.width()));
+      continue;
+    }
+    for (int x = 0; x < image.width(); ++x, out += 3) {
+      const int index = image.bitsPerPixel() == 8 ? in[x] : (in[x / 8] >> (7 - x % 8)) & 1;
+      const RgbQuad entry = image.paletteEntry(index);
+      out[0] = entry.blue;
+      out[1] = entry.green;
+      out[2] = entry.red;
+    }
   }
-  Bitmap colour(FreeImage_ConvertTo24Bits(loaded.get()));
-  if (!colour) return fail("the image cannot be converted to colour");
+  return SourcePage{std::move(*colour), xDpi, yDpi};
+}
 
-  const int width = static_cast<int>(FreeImage_GetWidth(colour.get()));
-  const int height = static_cast<int>(FreeImage_GetHeight(colour.get()));
-  auto page = Dib::create(width, height, 24);
-  if (!page) return fail("the image is larger than a page may be");
-  // Both keep rows bottom-up, blue first, padded to 4 bytes.
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(page->pixels() + static_cast<std::size_t>(y) * page->stride(),
-                FreeImage_GetScanLine(colour.get(), y), rowBytes);
-  }
-  const double xDpi = dpiFrom(FreeImage_GetDotsPerMeterX(colour.get()));
-  const double yDpi = dpiFrom(FreeImage_GetDotsPerMeterY(colour.get()));
-  page->setResolution(static_cast<int>(xDpi / 0.0254 + 0.5), static_cast<int>(yDpi / 0.0254 + 0.5));
-  return SourcePage{std::move(*page), xDpi, yDpi};
+std::optional<SourcePage> readPageImage(const std::string& path, std::string* error) {
+  const auto image = pagegen::loadPage(path, error);
+  if (!image) return std::nullopt;
+  return sheetFromImage(*image);
 }
 
 }  // namespace ostrel::virtualscanner

@@ -1,6 +1,6 @@
 #pragma once
-// Page images the virtual feeder reads from a folder: PNG, TIFF, JPEG, BMP and
-// PBM/PGM/PPM files, read with FreeImage into 24-bit pages.
+// A sheet in the virtual feeder: its pixels and the resolution they are drawn
+// at, which gives its physical size.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,20 +9,22 @@
 
 namespace ostrel::virtualscanner {
 
-// A sheet as it lies on the scanner: its pixels and the resolution they were
-// drawn at, which gives its physical size.
 struct SourcePage {
   Dib image;  // 24 bits per pixel
   double xDpi = 300;
   double yDpi = 300;
 };
 
-// True for the file name extensions the feeder takes.
+// True for the file name extensions the feeder takes: PNG, TIFF, JPEG, BMP,
+// PBM, PGM, PPM.
 bool isPageImageName(std::string_view fileName);
 
 // Files that record no resolution of at least this many dots per inch (many
 // formats default to 72) are taken to be drawn at 300.
 inline constexpr double kMinimumRecordedDpi = 100;
+
+// A page image at any depth as a 24-bit sheet at its recorded resolution.
+SourcePage sheetFromImage(const Dib& image);
 
 std::optional<SourcePage> readPageImage(const std::string& path, std::string* error);
 

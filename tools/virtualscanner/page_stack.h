@@ -6,22 +6,35 @@
 #include <vector>
 
 #include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/virtual_device.h"
 
 namespace ostrel::virtualscanner {
 
 class PageStack {
  public:
   PageStack() = default;
+  // The device's page images, or its generated pages when it names no folder.
+  static PageStack forDevice(const VirtualDevice& device);
   // The page images of a folder in file-name order; empty when the folder is
   // missing or unreadable.
   static PageStack fromFolder(const std::string& folder);
 
-  std::size_t size() const { return files_.size(); }
-  const std::string& name(std::size_t index) const { return files_[index]; }
-  std::optional<SourcePage> load(std::size_t index, std::string* error) const;
+  std::size_t size() const { return sheets_.size(); }
+  const std::string& name(std::size_t index) const { return sheets_[index].name; }
+  // Generated sheets are drawn at dpi (50 to 600), so they need no resampling.
+  std::optional<SourcePage> load(std::size_t index, double dpi, std::string* error) const;
 
  private:
-  std::vector<std::string> files_;
+  struct Sheet {
+    std::string name;  // the file, or "generated-N"
+    std::string path;  // empty for a generated sheet
+    bool blank = false;
+    std::string barcode;
+    std::uint64_t seed = 0;
+  };
+  std::optional<SourcePage> generate(const Sheet& sheet, int dpi, std::string* error) const;
+
+  std::vector<Sheet> sheets_;
 };
 
 }  // namespace ostrel::virtualscanner

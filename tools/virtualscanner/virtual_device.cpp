@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "platform/text.h"
@@ -33,6 +36,12 @@ bool VirtualDevice::save(const std::string& iniPath) const {
   put(kDevice, "FlatbedWidth", std::to_string(flatbedWidth));
   put(kDevice, "FlatbedLength", std::to_string(flatbedLength));
   put(kPages, "Folder", pagesFolder);
+  put(kPages, "Generate", std::to_string(generatedPages));
+  std::string blanks;
+  for (int page : blankPages) blanks += (blanks.empty() ? "" : ",") + std::to_string(page);
+  put(kPages, "Blank", blanks);
+  for (const auto& [page, text] : barcodePages) put(kPages, ("Barcode" + std::to_string(page)).c_str(), text);
+  put(kPages, "Seed", std::to_string(seed));
   return ok;
 }
 
@@ -56,6 +65,20 @@ std::optional<VirtualDevice> VirtualDevice::load(const std::string& iniPath) {
   device.flatbedWidth = number(kDevice, "FlatbedWidth", device.flatbedWidth);
   device.flatbedLength = number(kDevice, "FlatbedLength", device.flatbedLength);
   device.pagesFolder = text(kPages, "Folder", "");
+  device.generatedPages = std::max(0, number(kPages, "Generate", 0));
+  const std::string blanks = text(kPages, "Blank", "");
+  for (std::size_t at = 0; at < blanks.size();) {
+    const std::size_t comma = std::min(blanks.find(',', at), blanks.size());
+    const int page = std::atoi(blanks.substr(at, comma - at).c_str());
+    if (page > 0) device.blankPages.insert(page);
+    at = comma + 1;
+  }
+  for (const std::string& key : platform::GetPrivateProfileKeyNames(kPages, iniPath)) {
+    if (key.size() <= 7 || !platform::startsWithNoCase(key, "Barcode")) continue;
+    const int page = std::atoi(key.c_str() + 7);
+    if (page > 0) device.barcodePages[page] = text(kPages, key.c_str(), "");
+  }
+  device.seed = std::strtoull(text(kPages, "Seed", "1").c_str(), nullptr, 10);
   return device;
 }
 

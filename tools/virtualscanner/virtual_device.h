@@ -3,7 +3,10 @@
 // "virtualscanner.ini" in the device's folder. The folder also holds the driver
 // library registered as the device's DRIVERPATH, so the driver library and the
 // source manager both find the INI beside DRIVERPATH.
+#include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace ostrel::virtualscanner {
@@ -24,8 +27,14 @@ struct VirtualDevice {
   int flatbedWidth = 0;
   int flatbedLength = 0;
 
-  // The stack: the image files of a folder, in file-name order.
+  // The stack: the image files of a folder in file-name order, or, without a
+  // folder, generated Letter pages: text-like pages, blank sides with scanner
+  // noise and dust, and pages carrying a Code 128 barcode.
   std::string pagesFolder;
+  int generatedPages = 0;
+  std::set<int> blankPages;                 // 1-based page numbers
+  std::map<int, std::string> barcodePages;  // 1-based page number -> barcode text
+  std::uint64_t seed = 1;
 
   // Rewrites the whole file; false when it cannot be written.
   bool save(const std::string& iniPath) const;

@@ -52,8 +52,8 @@ void VirtualDataSource::open() {
   record_.start(platform::joinPath(deviceFolder_, kSessionRecordName));
   record_.line("MSG_OPENDS");
   capabilities_ = SourceCapabilities(device_);
-  stack_ = PageStack::fromFolder(device_.pagesFolder);
-  record_.line("# feeder: " + std::to_string(stack_.size()) + " page images");
+  stack_ = PageStack::forDevice(device_);
+  record_.line("# feeder: " + std::to_string(stack_.size()) + " sheets");
   capabilities_.setReadOnly(CAP_FEEDERLOADED, stack_.size() > 0 ? 1 : 0);
   state_ = State::Open;
   nextSheet_ = 0;
@@ -219,7 +219,7 @@ const Dib* VirtualDataSource::currentImage() {
   while (remaining() > 0) {
     const std::size_t sheet = nextSheet_++;
     std::string error;
-    const auto page = stack_.load(sheet, &error);
+    const auto page = stack_.load(sheet, capabilities_.fix32(ICAP_XRESOLUTION), &error);
     if (!page) {
       record_.line("# skipped " + baseName(stack_.name(sheet)) + ": " + error);
       continue;
