@@ -18,7 +18,7 @@ SourcePage sheet() {
       row[3 * x + 2] = x == 0 ? 0 : 255;
     }
   }
-  return {std::move(*image), 100, 100};
+  return makeSheet(std::move(*image), 100, 100);
 }
 
 TEST(PageRenderer, CentredSheetLinesUpWithTheFrame) {

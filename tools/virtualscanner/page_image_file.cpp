@@ -28,6 +28,18 @@ bool isPageImageName(std::string_view fileName) {
   return false;
 }
 
+SourcePage makeSheet(Dib colour, double xDpi, double yDpi) {
+  auto grey = Dib::create(colour.width(), colour.height(), 8, colour.xDotsPerMetre(), colour.yDotsPerMetre());
+  for (int y = 0; y < colour.height(); ++y) {
+    const std::uint8_t* in = colour.row(y);
+    std::uint8_t* out = grey->row(y);
+    for (int x = 0; x < colour.width(); ++x, in += 3) {
+      out[x] = static_cast<std::uint8_t>((in[0] * 29 + in[1] * 150 + in[2] * 77) >> 8);
+    }
+  }
+  return SourcePage{std::move(colour), std::move(*grey), xDpi, yDpi};
+}
+
 SourcePage sheetFromImage(const Dib& image) {
   const double xDpi = dpiFrom(image.xDotsPerMetre());
   const double yDpi = dpiFrom(image.yDotsPerMetre());
@@ -48,7 +60,7 @@ SourcePage sheetFromImage(const Dib& image) {
       out[2] = entry.red;
     }
   }
-  return SourcePage{std::move(*colour), xDpi, yDpi};
+  return makeSheet(std::move(*colour), xDpi, yDpi);
 }
 
 std::optional<SourcePage> readPageImage(const std::string& path, std::string* error) {

@@ -11,9 +11,13 @@ namespace ostrel::virtualscanner {
 
 struct SourcePage {
   Dib image;  // 24 bits per pixel
+  Dib grey;   // the same in 8-bit grey, worked out once for grey and black-and-white scans
   double xDpi = 300;
   double yDpi = 300;
 };
+
+// The sheet of a 24-bit image drawn at the given resolution.
+SourcePage makeSheet(Dib colour, double xDpi, double yDpi);
 
 // True for the file name extensions the feeder takes: PNG, TIFF, JPEG, BMP,
 // PBM, PGM, PPM.

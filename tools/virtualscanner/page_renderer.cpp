@@ -14,8 +14,6 @@ constexpr std::uint8_t kWhite = 255;
 
 int dotsPerMetre(double dpi) { return static_cast<int>(dpi / 0.0254 + 0.5); }
 
-int luma(const std::uint8_t* bgr) { return (bgr[0] * 29 + bgr[1] * 150 + bgr[2] * 77) >> 8; }
-
 // For each output column, the sheet column under its centre, or -1 off the sheet.
 std::vector<int> sampleColumns(int outWidth, const FrameInches& frame, const ScanGeometry& geometry,
                                const SourcePage& sheet) {
@@ -50,26 +48,35 @@ void colourRow(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>
   }
 }
 
-void greyRow(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>& columns) {
-  for (int column : columns) {
-    *out++ = in && column >= 0 ? static_cast<std::uint8_t>(luma(in + 3 * static_cast<std::size_t>(column))) : kWhite;
+void greyRow(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>& columns, bool straight) {
+  if (in && straight) {
+    std::memcpy(out, in + columns[0], columns.size());
+    return;
   }
+  for (int column : columns) *out++ = in && column >= 0 ? in[column] : kWhite;
 }
 
 // Palette entry 1 is white; paper lighter than half scale reads as white.
-void blackWhiteRow(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>& columns) {
-  std::uint8_t byte = 0;
+void blackWhiteRow(std::uint8_t* out, const std::uint8_t* in, const std::vector<int>& columns, bool straight) {
+  const std::size_t count = columns.size();
   std::size_t x = 0;
-  for (; x < columns.size(); ++x) {
-    const int column = columns[x];
-    const bool white = !in || column < 0 || luma(in + 3 * static_cast<std::size_t>(column)) >= 128;
-    byte = static_cast<std::uint8_t>((byte << 1) | (white ? 1 : 0));
-    if ((x & 7) == 7) {
-      *out++ = byte;
-      byte = 0;
+  if (in && straight) {
+    // Bit 7 of a grey level is set exactly from 128 on.
+    const std::uint8_t* p = in + columns[0];
+    for (; x + 8 <= count; x += 8, p += 8) {
+      *out++ = static_cast<std::uint8_t>((p[0] >> 7) << 7 | (p[1] >> 7) << 6 | (p[2] >> 7) << 5 | (p[3] >> 7) << 4 |
+                                         (p[4] >> 7) << 3 | (p[5] >> 7) << 2 | (p[6] >> 7) << 1 | (p[7] >> 7));
     }
   }
-  if (x & 7) *out = static_cast<std::uint8_t>(byte << (8 - (x & 7)));
+  for (; x < count; x += 8) {
+    unsigned byte = 0;
+    const std::size_t bits = std::min<std::size_t>(8, count - x);
+    for (std::size_t bit = 0; bit < bits; ++bit) {
+      const int column = columns[x + bit];
+      byte = (byte << 1) | (!in || column < 0 || in[column] >= 128 ? 1u : 0u);
+    }
+    *out++ = static_cast<std::uint8_t>(byte << (8 - bits));
+  }
 }
 
 }  // namespace
@@ -90,7 +97,8 @@ bool hasColour(const Dib& sheet) {
   return false;
 }
 
-std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type) {
+std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type,
+                              std::optional<Dib> recycled) {
   const FrameInches frame = geometry.frame.value_or(
       FrameInches{geometry.sheetLeft, 0, geometry.sheetLeft + sheet.image.width() / sheet.xDpi,
                   sheet.image.height() / sheet.yDpi});
@@ -100,20 +108,28 @@ std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geome
     return std::nullopt;
   }
   const int bits = type == PixelType::BlackWhite ? 1 : type == PixelType::Grey ? 8 : 24;
-  auto page = Dib::create(static_cast<int>(width), static_cast<int>(height), bits,
-                          dotsPerMetre(geometry.xDpi), dotsPerMetre(geometry.yDpi));
+  std::optional<Dib> page;
+  if (recycled && recycled->width() == width && recycled->height() == height && recycled->bitsPerPixel() == bits) {
+    page = std::move(recycled);
+    page->setResolution(dotsPerMetre(geometry.xDpi), dotsPerMetre(geometry.yDpi));
+  } else {
+    page = Dib::create(static_cast<int>(width), static_cast<int>(height), bits, dotsPerMetre(geometry.xDpi),
+                       dotsPerMetre(geometry.yDpi));
+  }
   if (!page) return std::nullopt;
 
   const std::vector<int> columns = sampleColumns(page->width(), frame, geometry, sheet);
   const bool straight = contiguous(columns);
   for (int y = 0; y < page->height(); ++y) {
     const auto row = static_cast<long>(std::floor((frame.top + (y + 0.5) / geometry.yDpi) * sheet.yDpi));
-    const std::uint8_t* in = row >= 0 && row < sheet.image.height() ? sheet.image.row(static_cast<int>(row)) : nullptr;
+    const bool onSheet = row >= 0 && row < sheet.image.height();
+    const Dib& source = type == PixelType::Colour ? sheet.image : sheet.grey;
+    const std::uint8_t* in = onSheet ? source.row(static_cast<int>(row)) : nullptr;
     std::uint8_t* out = page->row(y);
     switch (type) {
       case PixelType::Colour: colourRow(out, in, columns, straight); break;
-      case PixelType::Grey: greyRow(out, in, columns); break;
-      case PixelType::BlackWhite: blackWhiteRow(out, in, columns); break;
+      case PixelType::Grey: greyRow(out, in, columns, straight); break;
+      case PixelType::BlackWhite: blackWhiteRow(out, in, columns, straight); break;
     }
   }
   return page;

@@ -30,6 +30,9 @@ struct ScanGeometry {
 bool hasColour(const Dib& sheet);
 
 // nullopt when the frame at this resolution is larger than an image may be.
-std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type);
+// A recycled image of the same size and depth is drawn over rather than a new
+// one allocated: fresh memory for a colour page costs more than the drawing.
+std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type,
+                              std::optional<Dib> recycled = std::nullopt);
 
 }  // namespace ostrel::virtualscanner

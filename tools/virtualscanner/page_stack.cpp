@@ -1,5 +1,7 @@
 #include "tools/virtualscanner/page_stack.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -68,17 +70,37 @@ std::optional<SourcePage> PageStack::generate(const Sheet& sheet, int dpi, std::
     if (error) *error = "the page cannot be generated";
     return std::nullopt;
   }
-  return SourcePage{std::move(*page), static_cast<double>(dpi), static_cast<double>(dpi)};
+  return makeSheet(std::move(*page), dpi, dpi);
 }
 
-std::optional<SourcePage> PageStack::load(std::size_t index, double dpi, std::string* error) const {
+std::shared_ptr<const SourcePage> PageStack::load(std::size_t index, double dpi, SheetCache& cache,
+                                                   std::string* error) const {
   if (index >= sheets_.size()) {
     if (error) *error = "no such page";
-    return std::nullopt;
+    return nullptr;
   }
   const Sheet& sheet = sheets_[index];
-  if (sheet.path.empty()) return generate(sheet, std::clamp(static_cast<int>(std::lround(dpi)), 50, 600), error);
-  return readPageImage(sheet.path, error);
+  const int drawDpi = std::clamp(static_cast<int>(std::lround(dpi)), 50, 600);
+  std::string key;
+  if (sheet.path.empty()) {
+    key = "generated|" + std::to_string(sheet.seed) + "|" + std::to_string(sheet.blank) + "|" +
+          std::to_string(drawDpi) + "|" + sheet.barcode;
+  } else {
+    // A file is the same sheet while its identity, size and time stay.
+    struct stat st {};
+    if (::stat(sheet.path.c_str(), &st) == 0) {
+      key = "file|" + sheet.path + "|" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_size) + "|" +
+            std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+    }
+  }
+  if (!key.empty()) {
+    if (auto cached = cache.find(key)) return cached;
+  }
+  auto page = sheet.path.empty() ? generate(sheet, drawDpi, error) : readPageImage(sheet.path, error);
+  if (!page) return nullptr;
+  auto shared = std::make_shared<const SourcePage>(std::move(*page));
+  if (!key.empty()) cache.store(key, shared);
+  return shared;
 }
 
 }  // namespace ostrel::virtualscanner

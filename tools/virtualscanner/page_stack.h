@@ -1,11 +1,12 @@
 #pragma once
 // The stack of sheets in the virtual feeder for one session: taken afresh when
 // the session opens, so every button press scans the whole stack again.
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/virtual_device.h"
 
 namespace ostrel::virtualscanner {
@@ -22,7 +23,8 @@ class PageStack {
   std::size_t size() const { return sheets_.size(); }
   const std::string& name(std::size_t index) const { return sheets_[index].name; }
   // Generated sheets are drawn at dpi (50 to 600), so they need no resampling.
-  std::optional<SourcePage> load(std::size_t index, double dpi, std::string* error) const;
+  // Sheets read or drawn before, and unchanged since, come from the cache.
+  std::shared_ptr<const SourcePage> load(std::size_t index, double dpi, SheetCache& cache, std::string* error) const;
 
  private:
   struct Sheet {

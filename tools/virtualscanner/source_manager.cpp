@@ -16,6 +16,8 @@ namespace {
 
 // Source identities are numbered from here, apart from application ids.
 constexpr TW_UINT32 kFirstSourceId = 1000;
+// About ten colour Letter pages at 300 dpi.
+constexpr std::size_t kSheetCacheBytes = std::size_t{256} << 20;
 
 void copyText(TW_STR32& field, const std::string& text) {
   std::snprintf(field, sizeof field, "%s", text.c_str());
@@ -28,7 +30,7 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-SourceManager::SourceManager(DSMENTRYPROC entry) : entry_(entry) {}
+SourceManager::SourceManager(DSMENTRYPROC entry) : entry_(entry), sheets_(kSheetCacheBytes) {}
 
 std::vector<SourceManager::Installed> SourceManager::installedSources() {
   std::vector<Installed> sources;
@@ -154,7 +156,8 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
       }
       if (!chosen) return fail(TWCC_NODS, &app);
       if (app.open.count(chosen->identity.Id)) return fail(TWCC_SEQERROR, &app);
-      auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder);
+      auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder, sheets_,
+                                                        spareImage_);
       opened->open();
       *source = chosen->identity;
       app.open[chosen->identity.Id] = std::move(opened);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/scan/twain/twain_protocol.h"
+#include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/virtual_source.h"
 
 namespace ostrel::virtualscanner {
@@ -43,6 +44,10 @@ class SourceManager {
   static std::vector<Installed> installedSources();
 
   twain::DSMENTRYPROC entry_;
+  SheetCache sheets_;
+  // The last image handed over, drawn over for the next one: fresh memory for a
+  // colour page costs more than drawing it.
+  std::optional<Dib> spareImage_;
   std::mutex mutex_;
   twain::TW_UINT32 nextApplicationId_ = 1;
   std::map<twain::TW_UINT32, Application> applications_;

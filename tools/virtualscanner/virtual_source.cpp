@@ -41,11 +41,14 @@ std::string describe(const Dib& image) {
 
 }  // namespace
 
-VirtualDataSource::VirtualDataSource(const TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder)
+VirtualDataSource::VirtualDataSource(const TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder,
+                                     SheetCache& sheets, std::optional<Dib>& spare)
     : identity_(identity),
       device_(std::move(device)),
       deviceFolder_(std::move(deviceFolder)),
       capabilities_(device_),
+      sheets_(sheets),
+      spare_(spare),
       frame_(bed(device_)) {}
 
 void VirtualDataSource::open() {
@@ -219,7 +222,7 @@ const Dib* VirtualDataSource::currentImage() {
   while (remaining() > 0) {
     const std::size_t sheet = nextSheet_++;
     std::string error;
-    const auto page = stack_.load(sheet, capabilities_.fix32(ICAP_XRESOLUTION), &error);
+    const auto page = stack_.load(sheet, capabilities_.fix32(ICAP_XRESOLUTION), sheets_, &error);
     if (!page) {
       record_.line("# skipped " + baseName(stack_.name(sheet)) + ": " + error);
       continue;
@@ -239,7 +242,8 @@ const Dib* VirtualDataSource::currentImage() {
     if (device_.feeder && capabilities_.flag(CAP_FEEDERENABLED)) {
       geometry.sheetLeft = (bedWidthInches(device_) - page->image.width() / page->xDpi) / 2;
     }
-    current_ = renderPage(*page, geometry, type);
+    current_ = renderPage(*page, geometry, type, std::move(spare_));
+    spare_.reset();
     if (!current_) {
       record_.line("# skipped " + baseName(stack_.name(sheet)) + ": the frame is too large at this resolution");
       continue;
@@ -273,6 +277,7 @@ TW_UINT16 VirtualDataSource::nativeTransfer(TW_HANDLE* image) {
   memoryUnlock(handle);
   *image = handle;
   record_.line("MSG_GET DAT_IMAGENATIVEXFER " + currentName_ + " " + describe(*page));
+  spare_ = std::move(current_);
   current_.reset();
   state_ = State::Transferring;
   return TWRC_XFERDONE;

@@ -14,6 +14,7 @@
 #include "tools/virtualscanner/page_renderer.h"
 #include "tools/virtualscanner/page_stack.h"
 #include "tools/virtualscanner/session_record.h"
+#include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/source_capabilities.h"
 #include "tools/virtualscanner/virtual_device.h"
 
@@ -21,7 +22,10 @@ namespace ostrel::virtualscanner {
 
 class VirtualDataSource {
  public:
-  VirtualDataSource(const twain::TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder);
+  // sheets and spare are the source manager's: sheets already read, and the
+  // image last handed over, which the next one is drawn over.
+  VirtualDataSource(const twain::TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder,
+                    SheetCache& sheets, std::optional<Dib>& spare);
 
   const twain::TW_IDENTITY& identity() const { return identity_; }
 
@@ -62,10 +66,12 @@ class VirtualDataSource {
   twain::TW_UINT16 condition_ = twain::TWCC_SUCCESS;
   std::deque<twain::TW_UINT16> events_;
 
+  SheetCache& sheets_;
   PageStack stack_;
   std::size_t nextSheet_ = 0;
   int transfersDone_ = 0;
   std::optional<Dib> current_;
+  std::optional<Dib>& spare_;
   std::string currentName_;
   int stripRow_ = 0;
 
