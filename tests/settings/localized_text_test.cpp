@@ -12,7 +12,6 @@ namespace ostrel {
 namespace {
 
 using ostrel::testing::readFile;
-using ostrel::testing::sourceDir;
 using ostrel::testing::tempRoot;
 using ostrel::testing::writeFile;
 
@@ -43,7 +42,7 @@ TEST(LocalizedText, NumbersGoIntoTheFirstPlaceholderOnly) {
 
 class ShippedResourceFile : public ::testing::Test {
  protected:
-  std::string path_ = sourceDir() + "/Template/ResourceSetting.ini";
+  std::string path_ = std::string(OSTREL_TEMPLATE_DIR) + "/ResourceSetting.ini";
 };
 
 TEST_F(ShippedResourceFile, EveryTextResolvesToItsEnglishDefault) {

@@ -18,7 +18,6 @@ using ostrel::testing::fakeBinFolder;
 using ostrel::testing::makeProgram;
 using ostrel::testing::readFile;
 using ostrel::testing::ScopedPath;
-using ostrel::testing::sourceDir;
 using ostrel::testing::tempRoot;
 using ostrel::testing::writeFile;
 
@@ -151,7 +150,7 @@ TEST_F(ProfileStartup, ShippedTemplatesMatchTheBuiltInSets) {
   store.LoadApplicationSettings(folder + "ApplicationSetting.ini");
   store.WriteDefaultButtonSettings(folder + "ButtonSetting.ini");
   for (const char* name : {"ScanSetting.ini", "ButtonSetting.ini"}) {
-    EXPECT_EQ(readFile(folder + name), readFile(sourceDir() + "/Template/" + name)) << name;
+    EXPECT_EQ(readFile(folder + name), readFile(std::string(OSTREL_TEMPLATE_DIR) + "/" + name)) << name;
   }
 }
 
