@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/settings/destination_catalog.h"
 #include "app/settings/profile_path.h"
 #include "app/settings/profile_store.h"
 #include "platform/environment.h"
@@ -109,24 +108,6 @@ TEST(Destinations, AMissingFileGetsTheFallbackCatalogInMemoryAndOnDisk) {
   again.LoadApplicationSettings(destinationFile());
   EXPECT_EQ(again.LoadApplicationSettings(""), 1);
   EXPECT_EQ(again.FindApplicationSetting("mspaint")->path, pinta);
-}
-
-TEST(Destinations, BuiltInCatalogUsesTheFirstInstalledCounterpart) {
-  ScopedPath path(fakeBinFolder());
-  makeProgram(fakeBinFolder(), "gimp");
-  const std::string kolourpaint = makeProgram(fakeBinFolder(), "kolourpaint");
-  const std::string mousepad = makeProgram(fakeBinFolder(), "mousepad");
-  const std::string libreoffice = makeProgram(fakeBinFolder(), "libreoffice");
-  const auto rows = builtInDestinations();
-  ASSERT_EQ(rows.size(), 12u);
-  EXPECT_EQ(rows[2].path, kolourpaint);
-  EXPECT_EQ(rows[5].path, mousepad);
-  EXPECT_EQ(rows[6].path, libreoffice);
-  EXPECT_EQ(rows[8].path, "@MSWORD");
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.defaultFolder, "%MYDOCUMENTS%/Ostrel/") << row.title;
-    EXPECT_EQ(row.section, std::to_string(&row - rows.data()));
-  }
 }
 
 }  // namespace

@@ -52,31 +52,22 @@ TEST_F(ShippedResourceFile, EveryTextResolvesToItsEnglishDefault) {
     const char* english;
   };
   const Sample samples[] = {
-      {"Menu", "Menu1", "Configuration"},
       {"Menu", "Menu10", "<HH>   hour, 01-24"},
       {"Else", "Message4",
        "Login to Google docs has failed. Please confirm your account and\npassword are correct and that "
        "you have internet access.\nPlease try again later."},
       {"Else", "Message11", "Button %d is clicked."},
-      {"Else", "Message13", "connected."},
       {"Print", "Message1", "You do not have permission to view the printers."},
-      {"Config", "Button2", "&Next"},
       {"EasyDlg", "Check1 ", "&Select at Scan Time"},
       {"Adv1", "SubFolderFormat6", "Monthly - MM-name"},
       {"Adv2", "ColorGroupText ", "Color Controls"},
-      {"Adv2", "Millimeters", "Millimeters"},
       {"Adv3", "Degree1", "None"},
       {"Adv3", "Degree1 ", "None"},
-      {"Adv3", "MultiFeed11", "inch"},
       {"Adv4", "DropoutGreen ", "Green"},
       {"Adv4", "Message2", "This setting has already exists."},
-      {"App", "Message2", "Application Name has already existed."},
       {"PDF", "Radio3", "Searchable PDF - Text under Image"},
       {"MorePage", "Button2", "Finish"},
       {"Google", "Text1", "Google Account"},
-      {"About", "ButtonText", "Ostrel Ver"},
-      {"Profile", "Text1", "File Name"},
-      {"JPG", "Text3", "Smallest"},
   };
   const LocalizedText text(path_);
   for (const Sample& sample : samples) {

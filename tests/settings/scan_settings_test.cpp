@@ -159,17 +159,5 @@ TEST(ScanSettings, AddedProfilesTakeFreeSectionsAndFindIsExact) {
   EXPECT_EQ(store.FindScanSetting("Phot"), nullptr);
 }
 
-TEST(ScanSettings, ReloadDiscardsUnsavedEdits) {
-  writeFile(scanFile(), "[0]\r\nValid=1\r\nTitle=Text\r\nResolution=300\r\n");
-  ProfileStore store;
-  store.LoadScanSettings(scanFile());
-  CScanSetting& profile = *store.ScanSettingList().front();
-  profile.resolution = 600;
-  profile.title = "Edited";
-  store.ReloadScanSetting(profile);
-  EXPECT_EQ(profile.resolution, 300);
-  EXPECT_EQ(profile.title, "Text");
-}
-
 }  // namespace
 }  // namespace ostrel
