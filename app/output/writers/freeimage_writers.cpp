@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -35,13 +36,41 @@ Bitmap toBitmap(const Dib& page) {
   return bitmap;
 }
 
+// FreeImage's own file output ignores failed writes (a full disk still gives a
+// "successful" truncated GIF), so it writes through this sink, which remembers.
+struct Sink {
+  std::FILE* file;
+  bool failed = false;
+};
+
+unsigned DLL_CALLCONV sinkWrite(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+  auto* sink = static_cast<Sink*>(handle);
+  const std::size_t written = std::fwrite(buffer, size, count, sink->file);
+  if (written != count) sink->failed = true;
+  return static_cast<unsigned>(written);
+}
+unsigned DLL_CALLCONV sinkRead(void*, unsigned, unsigned, fi_handle) { return 0; }
+int DLL_CALLCONV sinkSeek(fi_handle handle, long offset, int origin) {
+  return std::fseek(static_cast<Sink*>(handle)->file, offset, origin);
+}
+long DLL_CALLCONV sinkTell(fi_handle handle) { return std::ftell(static_cast<Sink*>(handle)->file); }
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 WriteResult save(FREE_IMAGE_FORMAT format, FIBITMAP* bitmap, const std::string& path) {
   StagedFile staged(path);
   if (!staged.ok()) return WriteResult::failure(staged.error());
   errno = 0;
-  if (!FreeImage_Save(format, bitmap, staged.temporaryPath().c_str(), 0)) {
-    return WriteResult::failure(ioError("write", path, errno));
-  }
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(staged.temporaryPath().c_str(), "wb"));
+  if (!file) return WriteResult::failure(ioError("write", path, errno));
+  Sink sink{file.get()};
+  FreeImageIO io{sinkRead, sinkWrite, sinkSeek, sinkTell};
+  const bool saved = FreeImage_SaveToHandle(format, bitmap, &io, &sink, 0) && !sink.failed;
+  const int cause = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!saved || !closed) return WriteResult::failure(ioError("write", path, saved ? errno : cause));
   return staged.commit();
 }
 
