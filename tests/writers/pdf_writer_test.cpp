@@ -183,5 +183,21 @@ TEST(PdfWriter, FailuresAreReportedAndLeaveNoTornFile) {
   EXPECT_TRUE(testing::folderEntries(folder).empty());
 }
 
+TEST(PdfWriter, TinyAndOddSizedPagesGoInLikeAnyOther) {
+  const std::string path = outputFolder() + "/odd.pdf";
+  {
+    PdfWriter pdf(path);
+    for (int bits : {1, 8, 24}) {
+      for (auto [width, height] : {std::pair{1, 1}, std::pair{1, 37}, std::pair{37, 1}, std::pair{9, 17}}) {
+        ASSERT_TRUE(pdf.addPage(*Dib::create(width, height, bits))) << bits << " " << width << "x" << height;
+      }
+    }
+    ASSERT_TRUE(pdf.finish());
+  }
+  const auto check = runCommand("qpdf --check " + quoted(path));
+  EXPECT_EQ(check.status, 0) << check.output;
+  EXPECT_EQ(listImages(path).size(), 12u);
+}
+
 }  // namespace
 }  // namespace ostrel::pdf

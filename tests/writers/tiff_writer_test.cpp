@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "platform/environment.h"
 #include "tests/support/temp_home.h"
@@ -94,6 +95,25 @@ TEST(TiffWriter, AWriteFailureKeepsTheCompletePagesReadable) {
   const auto pages = testing::readTiff(path);
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[1].image.pixels, toRgb(second).pixels);
+}
+
+TEST(TiffWriter, TinyAndOddSizedPagesRoundTrip) {
+  const std::string path = outputPath("odd.tif");
+  std::vector<Dib> pages;
+  for (int bits : {1, 8, 24}) {
+    for (auto [width, height] : {std::pair{1, 1}, std::pair{1, 37}, std::pair{37, 1}, std::pair{9, 17}}) {
+      pages.push_back(*Dib::create(width, height, bits));
+      pages.back().row(0)[0] = 0x80;  // one white pixel on a black 1-bit page
+    }
+  }
+  {
+    TiffWriter tiff(path);
+    for (const Dib& page : pages) ASSERT_TRUE(tiff.addPage(page)) << page.width() << "x" << page.height();
+    ASSERT_TRUE(tiff.finish());
+  }
+  const auto read = testing::readTiff(path);
+  ASSERT_EQ(read.size(), pages.size());
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(read[i].image.pixels, toRgb(pages[i]).pixels) << i;
 }
 
 TEST(TiffWriter, AMissingFolderIsReportedAtOnce) {
