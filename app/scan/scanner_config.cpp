@@ -67,6 +67,8 @@ int ScannerConfig::QueryScannerAbilities() {
     getAbility(&record, &record);
     terminateDriver();
     initialised = true;
+  } else {
+    Log("The scanner driver " + driverPath + " did not initialise; the scanner's abilities stay unknown.");
   }
 
   if (initialised) {
