@@ -5,8 +5,9 @@
 #include "app/core/activity_log.h"
 #include "app/scan/driver_interface.h"
 #include "app/scan/imaging_devices.h"
-#include "app/scan/localized_message.h"
+#include "app/settings/localized_text.h"
 #include "platform/dynamic_library.h"
+#include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "platform/registry_store.h"
 #include "platform/text.h"
@@ -26,7 +27,7 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-ScannerConfig::ScannerConfig() : resourceFile(defaultResourceFile()) {}
+ScannerConfig::ScannerConfig() : resourceFile(resourceSettingPath(platform::programFolder())) {}
 
 int ScannerConfig::FindDriver(const std::string& deviceId) {
   if (!platform::RegistryKey::open(platform::Hive::LocalMachine, kImagingDeviceClassKey)) return 0;

@@ -10,7 +10,7 @@
 #include "app/output/naming/file_extensions.h"
 #include "app/output/naming/naming_pattern.h"
 #include "app/output/naming/system_names.h"
-#include "app/scan/localized_message.h"
+#include "app/settings/localized_text.h"
 #include "platform/text.h"
 
 namespace ostrel {
@@ -91,8 +91,7 @@ class FileNamer::Source : public NamingSource {
   void reportOnce(bool& shown, const char* key, const char* englishDefault) {
     if (shown) return;
     shown = true;
-    namer_.ui_.showMessage(localizedText("Else", key, englishDefault, namer_.resourceFile_),
-                           MessageKind::Error);
+    namer_.ui_.showMessage(LocalizedText(namer_.resourceFile_)("Else", key, englishDefault), MessageKind::Error);
   }
 
   FileNamer& namer_;

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/core/activity_log.h"
-#include "app/scan/localized_message.h"
 #include "app/scan/twain/custom_capabilities.h"
 #include "app/scan/twain/paper_sizes.h"
+#include "app/settings/localized_text.h"
 
 namespace ostrel {
 
@@ -14,7 +14,7 @@ using namespace twain;
 namespace {
 
 void showNoDevice(const ScannerConfig& config, UserInterface& ui) {
-  ui.showMessage(localizedText("Else", "Message1", "No device found", config.resourceFile), MessageKind::Information);
+  ui.showMessage(LocalizedText(config.resourceFile)("Else", "Message1", "No device found"), MessageKind::Information);
 }
 
 TW_UINT32 flag(bool value) { return value ? 1 : 0; }
