@@ -19,7 +19,7 @@
 #include "tools/ostrel-device/device_registration.h"
 #include "tools/pagegen/page_generator.h"
 #include "tools/virtualscanner/dsm_memory.h"
-#include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/source_page.h"
 #include "tools/virtualscanner/page_renderer.h"
 #include "tools/virtualscanner/source_manager.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/output/dib.h"
-#include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/source_page.h"
 
 namespace ostrel::virtualscanner {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/source_page.h"
 #include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/virtual_device.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/source_page.h"
 
 namespace ostrel::virtualscanner {
 

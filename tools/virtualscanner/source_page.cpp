@@ -1,4 +1,4 @@
-#include "tools/virtualscanner/page_image_file.h"
+#include "tools/virtualscanner/source_page.h"
 
 #include <cmath>
 #include <cstring>
