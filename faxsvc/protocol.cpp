@@ -195,15 +195,4 @@ Parsed<FaxReport> parseReport(const MessageView& message) {
                      *receivers});
 }
 
-std::string commaItem(std::string_view list, std::size_t index) {
-  std::size_t begin = 0;
-  for (std::size_t i = 0; i < index; ++i) {
-    const std::size_t comma = list.find(',', begin);
-    if (comma == std::string_view::npos) return {};
-    begin = comma + 1;
-  }
-  const std::size_t comma = list.find(',', begin);
-  return std::string(list.substr(begin, comma == std::string_view::npos ? comma : comma - begin));
-}
-
 }  // namespace ostrel::fax

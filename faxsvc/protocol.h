@@ -139,7 +139,4 @@ struct FaxReport {
 };
 Parsed<FaxReport> parseReport(const MessageView& message);
 
-// The index-th item of a comma-separated list; empty past the end.
-std::string commaItem(std::string_view list, std::size_t index);
-
 }  // namespace ostrel::fax
