@@ -42,7 +42,6 @@ class FaxLink {
   void disconnect();
 
   bool needsLogin() const { return needsLogin_; }
-  const Endpoint& endpoint() const { return endpoint_; }
 
  private:
   enum class Ready { Yes, Stalled, Stopped, Failed };

@@ -40,8 +40,6 @@ class MessageWriter {
   void append(std::span<const std::uint8_t> bytes);
   void append(std::string_view text);
 
-  // Bytes written so far, before padding.
-  std::size_t size() const { return end_; }
   Bytes finish() &&;
 
  private:

@@ -43,7 +43,6 @@ class FaxService {
   void stop();
 
   bool running() const { return workers_ != nullptr; }
-  const FaxPaths& paths() const { return paths_; }
 
  private:
   struct Workers;

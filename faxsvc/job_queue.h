@@ -13,7 +13,6 @@ namespace ostrel::fax {
 
 struct SendJob {
   int number = 0;
-  int reserved = 0;
   std::uint64_t totalSize = 0;
   std::string sender;
   std::string receivers;

@@ -10,7 +10,6 @@ namespace ostrel::fax {
 
 inline constexpr const char* kResultSection = "Lumora";
 
-inline constexpr int kStateCreated = 0;
 inline constexpr int kStateQueued = 1;
 inline constexpr int kStateRejected = 4;
 inline constexpr int kStateReportRequested = 6;

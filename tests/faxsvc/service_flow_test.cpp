@@ -208,6 +208,43 @@ TEST_F(FaxFlowTest, RefusedAndOversizedAnswersMakeTheConnectionStartOver) {
   EXPECT_TRUE(server.received(126, 4).empty());
 }
 
+fakefax::Bytes serverFrame(std::uint8_t type, const std::vector<std::pair<std::size_t, std::string>>& fields) {
+  fakefax::Bytes frame(512, 0);
+  frame[0] = type;
+  frame[4] = 0x01;
+  frame[5] = 0xFA;  // 506
+  for (const auto& [at, bytes] : fields) std::copy(bytes.begin(), bytes.end(), frame.begin() + at);
+  return frame;
+}
+
+std::string be32(std::uint32_t v) {
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+TEST_F(FaxFlowTest, ReportsForUnknownJobsAreStillAcknowledgedWhenAsked) {
+  initializeAndStart();
+  server.queueRaw('B', serverFrame(37, {{51, "GONE"}}));
+  server.queueRaw('B', serverFrame(32, {{51, "../../GONE"}}));
+  ASSERT_TRUE(server.waitFor([&] { return !server.received(33, 'B').empty(); }, std::chrono::seconds(20)));
+  EXPECT_EQ(server.received(33, 'B').size(), 1u);  // the type 37 wanted none
+}
+
+TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
+  server.setAnswerReports(false);
+  initializeAndStart();
+  writeFile(sendFolder() + "/CONV.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
+  server.queueRaw('A', serverFrame(39, {{7, "CONV"}, {37, be32(4)}, {41, be32(1)}, {45, be32(5)},
+                                        {49, "c.tif"}, {54, be32(3)}, {58, "TIF"}}));
+  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "strTifNames") == "c.tif"; }));
+  EXPECT_EQ(resultValue(sendFolder() + "/CONV.rlt", "intPages"), "4");
+  EXPECT_EQ(readFile(programDirectory + "/Tif/c.tif"), "TIF");
+  // A failed conversion for a job the library never had leaves no file behind.
+  server.queueRaw('A', serverFrame(39, {{6, "\x01"}, {7, "NOSUCH"}}));
+  server.queueRaw('A', serverFrame(35, {{6, "I"}, {7, "NOSUCH"}}));
+  std::this_thread::sleep_for(tick * 20);
+  EXPECT_FALSE(fs::exists(sendFolder() + "/NOSUCH.rlt"));
+}
+
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {
   initializeAndStart();
   service.stop();
