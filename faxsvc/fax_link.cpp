@@ -89,7 +89,7 @@ FaxLink::Ready FaxLink::waitFor(short events, int ticks) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + timing_.seconds(ticks);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return Ready::Stalled;
     std::array<pollfd, 2> entries{{{socket_.get(), events, 0}, {stop_.fd(), POLLIN, 0}}};
     const int n = ::poll(entries.data(), stop_.fd() >= 0 ? 2 : 1,

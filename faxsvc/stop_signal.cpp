@@ -23,7 +23,8 @@ bool StopSignal::waitFor(std::chrono::milliseconds duration) const {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + duration;
   while (!isSet()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    // Rounded up: poll counts whole milliseconds, and a pause must not end early.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
     if (fd_.valid()) {
       pollfd entry{fd_.get(), POLLIN, 0};

@@ -237,8 +237,8 @@ TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
   writeFile(sendFolder() + "/CONV.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
   server.queueRaw('A', serverFrame(39, {{7, "CONV"}, {37, be32(4)}, {41, be32(1)}, {45, be32(5)},
                                         {49, "c.tif"}, {54, be32(3)}, {58, "TIF"}}));
-  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "strTifNames") == "c.tif"; }));
-  EXPECT_EQ(resultValue(sendFolder() + "/CONV.rlt", "intPages"), "4");
+  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "intPages") == "4"; }));
+  EXPECT_EQ(resultValue(sendFolder() + "/CONV.rlt", "strTifNames"), "c.tif");
   EXPECT_EQ(readFile(programDirectory + "/Tif/c.tif"), "TIF");
   // A failed conversion for a job the library never had leaves no file behind.
   server.queueRaw('A', serverFrame(39, {{6, "\x01"}, {7, "NOSUCH"}}));
