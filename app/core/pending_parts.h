@@ -1,0 +1,69 @@
+#pragma once
+// Stand-ins for the parts of the manager that are still being built elsewhere:
+// each one logs what it was asked and does nothing else. None of them pretends:
+// a scan that cannot run says so and reports that it did not start.
+#include "app/core/manager_interfaces.h"
+
+namespace ostrel {
+
+class PendingScannerDriver : public ScannerDriver {
+ public:
+  bool findDriver(std::string_view deviceName) override;
+  std::string scannerName() const override { return {}; }
+  bool queryAbilities() override;
+  int buttonCount() const override { return 9; }
+  bool busy() const override { return false; }
+  int sideSelector() const override { return -1; }
+  void setSideSelector(int) override {}
+  bool isPresent() override { return true; }
+  void writeDriverSettings(const CButtonSetting& button) override;
+};
+
+class PendingProfileStore : public ProfileStore {
+ public:
+  void createOrLoad(const std::string& scannerFolder, int buttonCount) override;
+  CButtonSetting* button(int) override { return nullptr; }
+  void release() override {}
+};
+
+class PendingScanJob : public ScanJob {
+ public:
+  void loadRecognitionEngine() override;
+  int StartOutput(CButtonSetting& button) override;
+  bool loginFailed() const override { return false; }
+  int HandlePage(Dib page, int side) override;
+  int FinishOutput() override;
+};
+
+class PendingScanSession : public ScanSession {
+ public:
+  void run(CButtonSetting& button, const PageSink& onPage) override;
+};
+
+class PendingConfigurationWindow : public ConfigurationWindow {
+ public:
+  void run(int button) override;
+  void requestClose() override {}
+};
+
+class PendingCloudAccountDialog : public CloudAccountDialog {
+ public:
+  std::optional<std::string> run(CButtonSetting& button, int number) override;
+  void requestClose() override {}
+};
+
+class PendingFaxService : public FaxService {
+ public:
+  bool started() const override { return false; }
+  void stop() override {}
+};
+
+class PendingInstallationTasks : public InstallationTasks {
+ public:
+  void startAllManagers() override;
+  void startAllConfigurations() override;
+  void registerAfterInstall(std::string_view productCode) override;
+  void cleanUpBeforeRemoval() override;
+};
+
+}  // namespace ostrel
