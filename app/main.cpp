@@ -1,0 +1,68 @@
+// OBX: started by the button daemon with "/StiDevice:" and "/StiEvent:", by an
+// installer, or by the user. A copy either hands its event to the manager that
+// already runs for the scanner and ends, or becomes that manager and runs its
+// panel until it is told to exit. Copies that only forward never open a
+// display connection.
+#include <QApplication>
+
+#include <chrono>
+#include <thread>
+
+#include "app/core/activity_log.h"
+#include "app/core/command_line.h"
+#include "app/core/obx_app.h"
+#include "app/core/pending_parts.h"
+#include "app/ui/device_watcher.h"
+#include "app/ui/manager_inbox.h"
+#include "app/ui/obx_dialog.h"
+
+namespace {
+
+using namespace ostrel;
+
+void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener listener,
+                PanelParts parts) {
+  QApplication qt(argc, argv);
+  // The panel is hidden most of the time; only the Exit command ends the run.
+  QApplication::setQuitOnLastWindowClosed(false);
+  COBXDlg panel(parts);
+  QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
+  ManagerInbox inbox(std::move(listener));
+  QObject::connect(&inbox, &ManagerInbox::received, &panel,
+                   [&panel](const platform::ManagerRecord& record) {
+                     panel.dispatcher().onManagerMessage(record.message, record.first,
+                                                         record.second);
+                   });
+  DeviceWatcher devices;
+  QObject::connect(&devices, &DeviceWatcher::deviceListChanged, &panel,
+                   [&panel] { panel.dispatcher().onDeviceListChanged(); });
+  panel.startManaging(app.pendingEventCode());
+  app.clearPendingEventCode();
+  QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PendingScannerDriver scanner;
+  PendingProfileStore profiles;
+  PendingScanJob job;
+  PendingScanSession session;
+  PendingConfigurationWindow configuration;
+  PendingCloudAccountDialog cloudAccount;
+  PendingFaxService fax;
+  PendingInstallationTasks installation;
+
+  COBXApp app({scanner, profiles, job, installation,
+               [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
+  if (app.start(joinCommandLine(argc, argv))) {
+    auto listener = app.claimManagerSocket();
+    if (listener.state() == platform::ManagerListener::State::Listening) {
+      runManager(argc, argv, app, std::move(listener),
+                 {scanner, profiles, job, session, configuration, cloudAccount, fax});
+    }
+    Log("Ostrel exit.");
+  }
+  app.finish();
+  return 0;
+}
