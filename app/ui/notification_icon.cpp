@@ -15,7 +15,9 @@ NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObjec
       tray_(icon),
       configuration_(menu_.addAction(QStringLiteral("Configuration"))),
       about_(menu_.addAction(QStringLiteral("About"))),
-      exit_(nullptr) {
+      exit_(nullptr),
+      retryTimer_(new QTimer(this)),
+      balloonTimer_(new QTimer(this)) {
   menu_.addSeparator();
   exit_ = menu_.addAction(QStringLiteral("Exit"));
   tray_.setToolTip(tip);
@@ -30,15 +32,15 @@ NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObjec
     if (why == QSystemTrayIcon::Trigger) emit showPanelRequested();
   });
 
-  retryTimer_.setObjectName(QStringLiteral("trayRetryTimer"));
-  retryTimer_.setInterval(kRetryMilliseconds);
-  connect(&retryTimer_, &QTimer::timeout, this, [this] {
-    if (tryAdd()) retryTimer_.stop();
+  retryTimer_->setObjectName(QStringLiteral("trayRetryTimer"));
+  retryTimer_->setInterval(kRetryMilliseconds);
+  connect(retryTimer_, &QTimer::timeout, this, [this] {
+    if (tryAdd()) retryTimer_->stop();
   });
-  balloonTimer_.setObjectName(QStringLiteral("balloonTimer"));
-  balloonTimer_.setSingleShot(true);
-  balloonTimer_.setInterval(kBalloonMilliseconds);
-  connect(&balloonTimer_, &QTimer::timeout, this, &NotificationIcon::clearBalloon);
+  balloonTimer_->setObjectName(QStringLiteral("balloonTimer"));
+  balloonTimer_->setSingleShot(true);
+  balloonTimer_->setInterval(kBalloonMilliseconds);
+  connect(balloonTimer_, &QTimer::timeout, this, &NotificationIcon::clearBalloon);
   localizeMenu();
 }
 
@@ -50,7 +52,7 @@ void NotificationIcon::localizeMenu() {
 
 void NotificationIcon::add(const QString& connectedText) {
   connectedText_ = connectedText;
-  if (!tryAdd()) retryTimer_.start();
+  if (!tryAdd()) retryTimer_->start();
 }
 
 bool NotificationIcon::tryAdd() {
@@ -61,19 +63,19 @@ bool NotificationIcon::tryAdd() {
 }
 
 void NotificationIcon::remove() {
-  retryTimer_.stop();
-  balloonTimer_.stop();
+  retryTimer_->stop();
+  balloonTimer_->stop();
   tray_.hide();
 }
 
 void NotificationIcon::showBalloon(const QString& text) {
-  balloonTimer_.stop();
+  balloonTimer_->stop();
   balloonText_ = text.left(kBalloonMaxChars);
   if (tray_.isVisible()) {
     tray_.showMessage(QStringLiteral("Ostrel"), balloonText_, QSystemTrayIcon::Information,
                       kBalloonMilliseconds + 1000);
   }
-  balloonTimer_.start();
+  balloonTimer_->start();
 }
 
 void NotificationIcon::clearBalloon() {

@@ -46,8 +46,8 @@ class NotificationIcon : public QObject {
   QAction* configuration_;
   QAction* about_;
   QAction* exit_;
-  QTimer retryTimer_;
-  QTimer balloonTimer_;
+  QTimer* retryTimer_;
+  QTimer* balloonTimer_;
   QString connectedText_;
   QString balloonText_;
 };
