@@ -45,7 +45,7 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
 
 int main(int argc, char** argv) {
   PendingScannerDriver scanner;
-  PendingProfileStore profiles;
+  PendingButtonProfiles profiles;
   PendingScanJob job;
   PendingScanSession session;
   PendingConfigurationWindow configuration;

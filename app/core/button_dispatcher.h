@@ -12,7 +12,7 @@ namespace ostrel {
 
 struct DispatcherParts {
   ScannerDriver& scanner;
-  ProfileStore& profiles;
+  ButtonProfiles& profiles;
   ScanJob& job;
   ScanSession& session;
   ConfigurationWindow& configuration;

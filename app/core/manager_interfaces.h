@@ -35,9 +35,9 @@ class ScannerDriver {
 };
 
 // The three profile files of one scanner and their records.
-class ProfileStore {
+class ButtonProfiles {
  public:
-  virtual ~ProfileStore() = default;
+  virtual ~ButtonProfiles() = default;
   // Creates missing files from the templates or the built-in sets, then loads
   // scan profiles, destinations and buttonCount buttons, in that order.
   virtual void createOrLoad(const std::string& scannerFolder, int buttonCount) = 0;

@@ -19,7 +19,7 @@ namespace ostrel {
 
 struct StartupParts {
   ScannerDriver& scanner;
-  ProfileStore& profiles;
+  ButtonProfiles& profiles;
   ScanJob& job;
   InstallationTasks& installation;
   // How the manager search waits between its tries; tests count the waits.

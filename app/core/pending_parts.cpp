@@ -19,7 +19,7 @@ void PendingScannerDriver::writeDriverSettings(const CButtonSetting& button) {
   Log("Driver settings are not available yet; nothing written for button " + button.section + ".");
 }
 
-void PendingProfileStore::createOrLoad(const std::string& scannerFolder, int buttonCount) {
+void PendingButtonProfiles::createOrLoad(const std::string& scannerFolder, int buttonCount) {
   Log("Profile files are not available yet; nothing loaded from " + scannerFolder + " for " +
       std::to_string(buttonCount) + " buttons.");
 }

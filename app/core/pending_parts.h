@@ -19,7 +19,7 @@ class PendingScannerDriver : public ScannerDriver {
   void writeDriverSettings(const CButtonSetting& button) override;
 };
 
-class PendingProfileStore : public ProfileStore {
+class PendingButtonProfiles : public ButtonProfiles {
  public:
   void createOrLoad(const std::string& scannerFolder, int buttonCount) override;
   CButtonSetting* button(int) override { return nullptr; }

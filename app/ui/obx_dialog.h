@@ -22,7 +22,7 @@ class NotificationIcon;
 
 struct PanelParts {
   ScannerDriver& scanner;
-  ProfileStore& profiles;
+  ButtonProfiles& profiles;
   ScanJob& job;
   ScanSession& session;
   ConfigurationWindow& configuration;

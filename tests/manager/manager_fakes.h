@@ -51,7 +51,7 @@ class FakeScanner : public ScannerDriver {
   Journal& journal_;
 };
 
-class FakeProfiles : public ProfileStore {
+class FakeProfiles : public ButtonProfiles {
  public:
   explicit FakeProfiles(Journal& journal) : journal_(journal) {
     for (int i = 0; i < 9; ++i) table[i].section = std::to_string(i + 1);
