@@ -15,6 +15,7 @@
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
+#include "app/ui/termination_watcher.h"
 
 namespace {
 
@@ -33,6 +34,12 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
                      panel.dispatcher().onManagerMessage(record.message, record.first,
                                                          record.second);
                    });
+  // Asked to end by the session or a terminal: leave as the Exit command does.
+  TerminationWatcher termination;
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel] {
+    Log("Ostrel is asked to end.");
+    panel.dispatcher().exit();
+  });
   DeviceWatcher devices;
   QObject::connect(&devices, &DeviceWatcher::deviceListChanged, &panel,
                    [&panel] { panel.dispatcher().onDeviceListChanged(); });

@@ -45,6 +45,9 @@ class ChildProcess {
   }
 
   bool started() const { return pid_ > 0; }
+  void signal(int number) const {
+    if (pid_ > 0) ::kill(pid_, number);
+  }
 
   // The exit status once the child has ended; nullopt while it still runs.
   std::optional<int> wait(std::chrono::milliseconds timeout) {

@@ -93,6 +93,15 @@ TEST(ObxProcesses, ButtonPressReachesTheRunningManagerAndAnUnknownEventEndsIt) {
             "");
 }
 
+TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
+  addVirtualScanner("usb:04c5:11f3", "Heron");
+  ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
+  manager.signal(SIGTERM);
+  EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
+  EXPECT_EQ(markerOf("Heron"), "0");
+  EXPECT_TRUE(logHas("Ostrel is asked to end."));
+}
+
 TEST(ObxProcesses, AStaleMarkerDelaysTheNextManagerByAboutThreeSeconds) {
   addVirtualScanner("usb:04c5:11f3", "Heron");
   platform::createFolderTree(scannerFolder("Heron"));

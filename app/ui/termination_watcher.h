@@ -1,0 +1,26 @@
+#pragma once
+// Termination signals on the panel's thread: terminationRequested() once the
+// session, a service manager or a terminal asks the program to end.
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+
+#include "app/core/termination_signals.h"
+
+namespace ostrel {
+
+class TerminationWatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TerminationWatcher(QObject* parent = nullptr);
+
+ signals:
+  void terminationRequested();
+
+ private:
+  TerminationSignals signals_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace ostrel
