@@ -22,6 +22,9 @@ bool writableName(std::string_view name) {
   return name.find_first_of("=[]\r\n") == std::string_view::npos;
 }
 
+// A key written as ";name=..." would read back as a comment.
+bool writableKey(std::string_view key) { return writableName(key) && key.front() != ';'; }
+
 std::string oneLine(std::string_view value) {
   std::string out(value);
   for (char& c : out) {
@@ -125,7 +128,7 @@ std::vector<std::string> IniDocument::keyNames(std::string_view section) const {
 bool IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
   section = trimBlanks(section);
   key = trimBlanks(key);
-  if (!writableName(section) || !writableName(key)) return false;
+  if (!writableName(section) || !writableKey(key)) return false;
   const std::string newValue = oneLine(value);
 
   if (const Section* found = findSection(section)) {
@@ -138,7 +141,8 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
     } else {
       const Line& after = lines_[found->lastEntryLine];
       std::string insertion;
-      if (after.contentEnd == after.end) insertion += kLineBreak;  // last line had no break
+      const bool terminated = after.end > after.begin && text_[after.end - 1] == '\n';
+      if (!terminated) insertion += kLineBreak;  // the file's last line had no line feed
       insertion += std::string(key) + "=" + newValue + std::string(kLineBreak);
       text_.insert(after.end, insertion);
     }

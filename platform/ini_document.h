@@ -28,7 +28,8 @@ class IniDocument {
 
   // Updates the key in place, appends it to its section, or appends the section.
   // Returns false (and changes nothing) for names that cannot be written as one
-  // line: empty, or holding '=', '[', ']' or a line break. Line breaks in the
+  // line: empty, or holding '=', '[', ']' or a line break, or a key starting
+  // with ';' (it would read back as a comment). Line breaks in the
   // value become blanks so a value can never add lines of its own.
   bool set(std::string_view section, std::string_view key, std::string_view value);
 

@@ -107,6 +107,10 @@ TEST(IniFile, AppendingToAFileWithoutFinalLineBreak) {
   EXPECT_EQ(readFile(path), "[A]\nx=1\r\ny=2\r\n");
   ASSERT_TRUE(WritePrivateProfileString("A", "x", "9", path));
   EXPECT_EQ(readFile(path), "[A]\nx=9\r\ny=2\r\n");
+  // A carriage return alone does not end a line; the new key must not join it.
+  const std::string bare = writeFile(iniPath("bare.ini"), "[A]\nx=1\r");
+  ASSERT_TRUE(WritePrivateProfileString("A", "y", "2", bare));
+  EXPECT_EQ(GetPrivateProfileString("A", "y", "", bare), "2");
 }
 
 TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
@@ -118,6 +122,7 @@ TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
   EXPECT_FALSE(WritePrivateProfileString("s]", "k", "v", path));
   EXPECT_FALSE(WritePrivateProfileString("s", "", "v", path));
   EXPECT_FALSE(WritePrivateProfileString("", "k", "v", path));
+  EXPECT_FALSE(WritePrivateProfileString("s", ";k", "v", path));
 }
 
 TEST(IniFile, IntegersReadLikeTheSystemDoes) {

@@ -1,0 +1,201 @@
+#include "tools/pagegen/defects.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "tools/pagegen/writing.h"
+
+namespace ostrel::pagegen {
+
+namespace {
+
+double mm(double millimetres, int dpi) { return millimetres * dpi / 25.4; }
+
+std::uint8_t clampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
+
+enum Edge { kLeft, kTop, kRight, kBottom };
+
+// Coverage 0..1 of a soft band along an edge whose width may change along it.
+void paintAlongEdge(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd, Rgb colour, bool asInk) {
+  const bool vertical = edge == kLeft || edge == kRight;
+  const int length = vertical ? canvas.height() : canvas.width();
+  for (int along = 0; along < length; ++along) {
+    const double width = widthAtStart + (widthAtEnd - widthAtStart) * along / std::max(1, length - 1);
+    for (int across = 0; across < static_cast<int>(width) + 2; ++across) {
+      double coverage = std::clamp(width - across, 0.0, 1.0);
+      if (asInk) coverage = std::pow(1.0 - across / std::max(1.0, width), 2.0);
+      int x = 0, y = 0;
+      switch (edge) {
+        case kLeft: x = across, y = along; break;
+        case kRight: x = canvas.width() - 1 - across, y = along; break;
+        case kTop: x = along, y = across; break;
+        case kBottom: x = along, y = canvas.height() - 1 - across; break;
+      }
+      if (asInk) {
+        canvas.ink(x, y, colour, coverage);
+      } else {
+        canvas.paint(x, y, colour, coverage);
+      }
+    }
+  }
+}
+
+// The line a sheet's edge throws on a light backing, just inside the band.
+void edgeLine(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd, int dpi) {
+  const bool vertical = edge == kLeft || edge == kRight;
+  const double far = vertical ? canvas.height() : canvas.width();
+  const double across0 = widthAtStart, across1 = widthAtEnd;
+  const auto point = [&](double along, double across) -> Point {
+    switch (edge) {
+      case kLeft: return {across, along};
+      case kRight: return {canvas.width() - across, along};
+      case kTop: return {along, across};
+      default: return {along, canvas.height() - across};
+    }
+  };
+  canvas.stroke({point(0, across0), point(far, across1)}, std::max(1.0, mm(0.15, dpi)), Rgb{120, 120, 120}, 0.8);
+}
+
+}  // namespace
+
+void drawBleedThrough(Canvas& canvas, Random& random, int dpi) {
+  const Pen pen{{10, 10, 10}, std::max(1.5, mm(0.4, dpi)), random.uniform(0.08, 0.17)};
+  canvas.setMirrored(true);
+  const double xHeight = mm(1.7, dpi);
+  const double left = mm(random.uniform(20, 30), dpi);
+  for (double y = mm(30, dpi); y < canvas.height() - mm(25, dpi); y += xHeight * 2.9) {
+    if (random.chance(0.12)) continue;  // paragraph gaps
+    drawTextLine(canvas, random, {left, y}, xHeight, canvas.width() - 2 * left, pen);
+  }
+  canvas.setMirrored(false);
+}
+
+void drawDust(Canvas& canvas, Random& random, int specks, int dpi) {
+  for (int i = 0; i < specks; ++i) {
+    const Point at{random.uniform(0, canvas.width()), random.uniform(0, canvas.height())};
+    const auto grey = static_cast<std::uint8_t>(random.between(20, 90));
+    canvas.inkDisc(at, std::max(0.5, mm(random.uniform(0.04, 0.22), dpi)), {grey, grey, grey},
+                   random.uniform(0.7, 1.0));
+  }
+  // Fibres: thin, curled and lighter than ink.
+  for (int i = 0; i < specks / 10; ++i) {
+    Point p{random.uniform(0, canvas.width()), random.uniform(0, canvas.height())};
+    const double length = mm(random.uniform(1, 4), dpi);
+    double angle = random.uniform(0, 2 * std::numbers::pi);
+    std::vector<Point> fibre{p};
+    for (int s = 0; s < 8; ++s) {
+      angle += random.uniform(-0.5, 0.5);
+      p = {p.x + std::cos(angle) * length / 8, p.y + std::sin(angle) * length / 8};
+      fibre.push_back(p);
+    }
+    const auto grey = static_cast<std::uint8_t>(random.between(120, 170));
+    canvas.stroke(fibre, std::max(0.6, mm(0.05, dpi)), {grey, grey, grey}, 0.6);
+  }
+}
+
+void drawBorder(Canvas& canvas, Random& random, Border border, Backing backing, int dpi) {
+  switch (border) {
+    case Border::None: return;
+    case Border::Band:
+      for (const Edge edge : {kLeft, kTop, kRight, kBottom}) {
+        if (random.chance(0.25)) continue;
+        const double width = mm(random.uniform(0.8, 5), dpi);
+        paintAlongEdge(canvas, edge, width, width, backing.colour, false);
+        if (!backing.dark) edgeLine(canvas, edge, width, width, dpi);
+      }
+      return;
+    case Border::Wedge: {
+      const auto first = static_cast<Edge>(random.between(0, 3));
+      const auto second = static_cast<Edge>((first + 1) % 4);
+      const double wide = mm(random.uniform(3, 8), dpi);
+      // A turned sheet uncovers a wedge on one edge and its opposite end on the next.
+      paintAlongEdge(canvas, first, 0, wide, backing.colour, false);
+      paintAlongEdge(canvas, second, wide * 0.7, 0, backing.colour, false);
+      if (!backing.dark) {
+        edgeLine(canvas, first, 0, wide, dpi);
+        edgeLine(canvas, second, wide * 0.7, 0, dpi);
+      }
+      return;
+    }
+    case Border::Shadow: {
+      const auto first = static_cast<Edge>(random.between(0, 3));
+      const auto grey = static_cast<std::uint8_t>(random.between(60, 120));
+      paintAlongEdge(canvas, first, mm(random.uniform(2, 5), dpi), mm(random.uniform(2, 5), dpi), {grey, grey, grey},
+                     true);
+      if (random.chance(0.5)) {
+        paintAlongEdge(canvas, static_cast<Edge>((first + 1) % 4), mm(2, dpi), mm(3, dpi), {grey, grey, grey}, true);
+      }
+      return;
+    }
+  }
+}
+
+void drawPunchHoles(Canvas& canvas, Random& random, Backing backing, int dpi) {
+  const bool alongLeft = random.chance(0.7);
+  const double edgeLength = alongLeft ? canvas.height() : canvas.width();
+  const int holes = random.chance(0.5) ? 2 : 3;
+  const double spacing = mm(holes == 2 ? 80 : 108, dpi);
+  const double radius = mm(random.uniform(2.7, 3.3), dpi);
+  const double inset = mm(random.uniform(9, 13), dpi);
+  const double first = edgeLength / 2 - spacing * (holes - 1) / 2;
+  const double light = random.uniform(0, 2 * std::numbers::pi);
+  for (int h = 0; h < holes; ++h) {
+    const double along = first + h * spacing + random.uniform(-2, 2);
+    const Point centre = alongLeft ? Point{inset, along} : Point{along, inset};
+    if (backing.dark) {
+      canvas.paintDisc(centre, radius, backing.colour);
+      continue;
+    }
+    // On a light backing the hole is nearly white; its rim throws a crescent of shadow.
+    canvas.paintDisc(centre, radius, backing.colour);
+    std::vector<Point> rim;
+    for (int s = 0; s <= 16; ++s) {
+      const double a = light + 0.4 * std::numbers::pi * (s / 8.0 - 1.0);
+      rim.push_back({centre.x + std::cos(a) * radius, centre.y + std::sin(a) * radius});
+    }
+    const auto grey = static_cast<std::uint8_t>(random.between(110, 170));
+    canvas.stroke(rim, std::max(1.0, mm(0.25, dpi)), {grey, grey, grey}, 0.9);
+  }
+}
+
+void addNoise(Dib& page, Random& random, int deviation) {
+  if (deviation <= 0) return;
+  const int width = page.width();
+  // Four random bytes summed are close to normal with deviation 147.8.
+  const int scale = static_cast<int>(std::lround(deviation * 65536.0 / 147.8));
+  for (int y = 0; y < page.height(); ++y) {
+    std::uint8_t* row = page.row(y);
+    std::uint64_t bits = 0;
+    int left = 0;
+    for (int i = 0; i < 3 * width; ++i) {
+      if (left == 0) {
+        bits = random.next();
+        left = 2;
+      }
+      const int sum = static_cast<int>((bits & 0xFF) + ((bits >> 8) & 0xFF) + ((bits >> 16) & 0xFF) +
+                                       ((bits >> 24) & 0xFF)) - 510;
+      bits >>= 32;
+      --left;
+      row[i] = clampByte(row[i] + ((sum * scale) >> 16));
+    }
+  }
+  // Isolated dark pixels of a dirty sensor.
+  const long isolated = static_cast<long>(width) * page.height() / 200000 * deviation;
+  for (long i = 0; i < isolated; ++i) {
+    std::uint8_t* p = page.row(random.between(0, page.height() - 1)) + 3 * random.between(0, width - 1);
+    const auto dark = static_cast<std::uint8_t>(random.between(40, 110));
+    p[0] = p[1] = p[2] = dark;
+  }
+  // A faint streak down the page where the feeder's glass is dirty.
+  if (random.chance(0.5)) {
+    const int x = random.between(0, width - 1);
+    const int fade = random.between(8, 3 * deviation + 8);
+    for (int y = 0; y < page.height(); ++y) {
+      std::uint8_t* p = page.row(y) + 3 * x;
+      for (int c = 0; c < 3; ++c) p[c] = clampByte(p[c] - fade);
+    }
+  }
+}
+
+}  // namespace ostrel::pagegen

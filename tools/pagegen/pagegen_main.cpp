@@ -1,0 +1,109 @@
+// Writes one synthetic page to an image file, for looking at pages and for
+// building the labelled test set:
+//   ostrel-pagegen [options] out.png|out.tif|out.bmp
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "tools/pagegen/page_files.h"
+#include "tools/pagegen/page_generator.h"
+
+namespace {
+
+using namespace ostrel::pagegen;
+
+const std::map<std::string, Content> kContents = {
+    {"blank", Content::Blank},          {"dense", Content::DenseText}, {"sparse", Content::SparseText},
+    {"word", Content::HandwrittenWord}, {"signature", Content::Signature}, {"pagenumber", Content::PageNumber},
+    {"shortline", Content::ShortLine},
+};
+const std::map<std::string, Border> kBorders = {
+    {"none", Border::None}, {"band", Border::Band}, {"wedge", Border::Wedge}, {"shadow", Border::Shadow}};
+const std::map<std::string, Symbology> kSymbologies = {
+    {"code128", Symbology::Code128}, {"code39", Symbology::Code39}, {"qr", Symbology::QrCode},
+    {"datamatrix", Symbology::DataMatrix}, {"ean13", Symbology::Ean13}, {"pdf417", Symbology::Pdf417}};
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: ostrel-pagegen [--content blank|dense|sparse|word|signature|pagenumber|shortline]\n"
+               "  [--dpi N] [--depth 1|8|24] [--seed N] [--noise N] [--dust N]\n"
+               "  [--border none|band|wedge|shadow] [--holes] [--bleed] [--white-backing]\n"
+               "  [--barcode SYMBOLOGY:TEXT:X:Y[:ROTATION]]... out.png|out.tif|out.bmp\n");
+  return 2;
+}
+
+template <typename T>
+bool lookup(const std::map<std::string, T>& table, const char* name, T& out) {
+  const auto it = table.find(name);
+  if (it == table.end()) return false;
+  out = it->second;
+  return true;
+}
+
+bool parseBarcode(const std::string& text, Barcode& barcode) {
+  char symbology[32] = {}, content[256] = {};
+  int rotation = 0;
+  if (std::sscanf(text.c_str(), "%31[^:]:%255[^:]:%d:%d:%d", symbology, content, &barcode.x, &barcode.y,
+                  &rotation) < 4) {
+    return false;
+  }
+  barcode.text = content;
+  barcode.rotation = rotation;
+  return lookup(kSymbologies, symbology, barcode.symbology);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PageSpec spec = letterPage(300, 24, Content::DenseText);
+  std::string output;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    const auto takes = [&] { return value != nullptr && ++i; };
+    if (arg == "--content" && takes()) {
+      if (!lookup(kContents, value, spec.content)) return usage();
+    } else if (arg == "--dpi" && takes()) {
+      const int dpi = std::atoi(value);
+      const PageSpec sized = letterPage(dpi, spec.bitsPerPixel, spec.content);
+      spec.dpi = dpi, spec.width = sized.width, spec.height = sized.height;
+    } else if (arg == "--depth" && takes()) {
+      spec.bitsPerPixel = std::atoi(value);
+    } else if (arg == "--seed" && takes()) {
+      spec.seed = std::strtoull(value, nullptr, 10);
+    } else if (arg == "--noise" && takes()) {
+      spec.defects.noise = std::atoi(value);
+    } else if (arg == "--dust" && takes()) {
+      spec.defects.dust = std::atoi(value);
+    } else if (arg == "--border" && takes()) {
+      if (!lookup(kBorders, value, spec.defects.border)) return usage();
+    } else if (arg == "--holes") {
+      spec.defects.punchHoles = true;
+    } else if (arg == "--bleed") {
+      spec.defects.bleedThrough = true;
+    } else if (arg == "--white-backing") {
+      spec.blackBacking = false;
+    } else if (arg == "--barcode" && takes()) {
+      Barcode barcode;
+      if (!parseBarcode(value, barcode)) return usage();
+      spec.barcodes.push_back(barcode);
+    } else if (arg[0] != '-' && output.empty()) {
+      output = arg;
+    } else {
+      return usage();
+    }
+  }
+  if (output.empty()) return usage();
+  const auto page = generatePage(spec);
+  if (!page) {
+    std::fprintf(stderr, "ostrel-pagegen: the page cannot be generated (size, depth or barcode text)\n");
+    return 1;
+  }
+  if (!savePage(*page, output)) {
+    std::fprintf(stderr, "ostrel-pagegen: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  return 0;
+}
