@@ -94,7 +94,7 @@ void ButtonDispatcher::PressButton(int number) {
 
 void ButtonDispatcher::scanOnce(CButtonSetting& button) {
   parts_.scanner.writeDriverSettings(button);
-  parts_.session.run(button, [this](Dib page, int side) { parts_.job.HandlePage(std::move(page), side); });
+  parts_.session.run(button, parts_.job);
 }
 
 void ButtonDispatcher::openConfiguration(int button) {

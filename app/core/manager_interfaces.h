@@ -3,7 +3,6 @@
 // scanner driver layer, the profile store, the scan job, the dialogs and the
 // panel. The manager's logic is written against these; the real parts plug in
 // behind them, and tests plug in recorders.
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,18 +55,19 @@ class ScanJob {
   virtual int StartOutput(CButtonSetting& button) = 0;
   // The cloud login of the last StartOutput failed.
   virtual bool loginFailed() const = 0;
-  // The page step; side 0 front, 1 back.
+  // Told by the session before its first page: pages alternate front and back.
+  virtual void setDuplex(bool duplex) = 0;
+  // The page step; side 0 front, 1 back. 0 stops the transfers.
   virtual int HandlePage(Dib page, int side) = 0;
   virtual int FinishOutput() = 0;
 };
 
 // One pass of the feeder through the scanner's data source; every page goes to
-// onPage before the next one is transferred. Marks the scanner busy meanwhile.
+// the job before the next one is transferred. Marks the scanner busy meanwhile.
 class ScanSession {
  public:
-  using PageSink = std::function<void(Dib page, int side)>;
   virtual ~ScanSession() = default;
-  virtual void run(CButtonSetting& button, const PageSink& onPage) = 0;
+  virtual void run(CButtonSetting& button, ScanJob& job) = 0;
 };
 
 // A modal dialog the manager may have to close on exit.

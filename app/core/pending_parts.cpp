@@ -44,7 +44,7 @@ int PendingScanJob::FinishOutput() {
   return 0;
 }
 
-void PendingScanSession::run(CButtonSetting& button, const PageSink&) {
+void PendingScanSession::run(CButtonSetting& button, ScanJob&) {
   Log("The scan session is not available yet; button " + button.section + " does not scan.");
 }
 

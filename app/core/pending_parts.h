@@ -31,13 +31,14 @@ class PendingScanJob : public ScanJob {
   void loadRecognitionEngine() override;
   int StartOutput(CButtonSetting& button) override;
   bool loginFailed() const override { return false; }
+  void setDuplex(bool) override {}
   int HandlePage(Dib page, int side) override;
   int FinishOutput() override;
 };
 
 class PendingScanSession : public ScanSession {
  public:
-  void run(CButtonSetting& button, const PageSink& onPage) override;
+  void run(CButtonSetting& button, ScanJob& job) override;
 };
 
 class PendingConfigurationWindow : public ConfigurationWindow {

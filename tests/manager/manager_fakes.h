@@ -94,6 +94,7 @@ class FakeJob : public ScanJob {
     return startResult;
   }
   bool loginFailed() const override { return failedLogin; }
+  void setDuplex(bool duplex) override { journal_.push_back(duplex ? "duplex" : "simplex"); }
   int HandlePage(Dib page, int side) override {
     journal_.push_back("HandlePage " + std::to_string(page.width()) + " side " +
                        std::to_string(side));
@@ -117,11 +118,11 @@ class FakeSession : public ScanSession {
  public:
   FakeSession(Journal& journal, FakeScanner& scanner) : journal_(journal), scanner_(scanner) {}
 
-  void run(CButtonSetting& button, const PageSink& onPage) override {
+  void run(CButtonSetting& button, ScanJob& job) override {
     journal_.push_back("scan " + button.section + " side " + std::to_string(scanner_.side));
     scanner_.isBusy = true;
     if (duringScan) duringScan();
-    if (auto page = Dib::create(10, 10, 8)) onPage(std::move(*page), 0);
+    if (auto page = Dib::create(10, 10, 8)) job.HandlePage(std::move(*page), 0);
     scanner_.isBusy = false;
   }
 
