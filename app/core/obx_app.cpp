@@ -1,5 +1,7 @@
 #include "app/core/obx_app.h"
 
+#include <algorithm>
+
 #include "app/core/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/manager_messages.h"
@@ -10,7 +12,10 @@ namespace ostrel {
 
 bool COBXApp::start(std::string_view commandLine) {
   ActivityLog::removeOldLogs();
-  Log(commandLine);
+  // The line is outside input: a line break in it must not forge log lines.
+  std::string logged(commandLine);
+  std::replace_if(logged.begin(), logged.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  Log(logged);
   Log("Ostrel Start Up...");
   switch (startForm(commandLine)) {
     case StartForm::Scanner:

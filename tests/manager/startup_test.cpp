@@ -219,6 +219,12 @@ TEST_F(Startup, ScannerNamesStayInsideTheDataFolder) {
   EXPECT_EQ(scannerFolder("Heron"), tempRoot() + "/appdata/Ostrel/Heron/");
 }
 
+TEST_F(Startup, LineBreaksInTheCommandLineStayOnOneLogLine) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start("OBX /StiDevice:x\r\n2026-01-01 00:00:00(0001) ->[] forged"));
+  EXPECT_EQ(logMessages().front(), "OBX /StiDevice:x  2026-01-01 00:00:00(0001) ->[] forged");
+}
+
 TEST_F(Startup, InstallationFormsLogTheirLines) {
   struct Case {
     std::string commandLine;
