@@ -31,23 +31,6 @@ TEST(PanelLayout, FewButtonsDoNotScroll) {
   EXPECT_EQ(six.rowOf(-1), -1);
 }
 
-TEST(ButtonAppearance, IconFollowsTheDestination) {
-  CButtonSetting button;
-  EXPECT_EQ(destinationIcon(button), DestinationIcon::None);
-  CApplicationSetting destination;
-  button.applicationSetting = &destination;
-  const std::pair<const char*, DestinationIcon> cases[] = {
-      {"PRINT", DestinationIcon::Printer}, {"MAIL", DestinationIcon::Mail},
-      {"GOOGLE", DestinationIcon::Cloud},  {"FAX", DestinationIcon::Fax},
-      {"print", DestinationIcon::Program}, {"", DestinationIcon::Program},
-      {"/usr/bin/gimp", DestinationIcon::Program},
-  };
-  for (const auto& [path, icon] : cases) {
-    destination.path = path;
-    EXPECT_EQ(destinationIcon(button), icon) << path;
-  }
-}
-
 TEST(ButtonAppearance, OnlyTheLargeFileSenderHasATooltip) {
   CButtonSetting button;
   EXPECT_EQ(buttonTooltip(button), "");

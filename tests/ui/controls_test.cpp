@@ -171,15 +171,6 @@ TEST_F(ShadeButtons, TheTooltipFollowsTheCheckState) {
   EXPECT_EQ(box.toolTip(), QStringLiteral("always"));
 }
 
-TEST_F(ShadeButtons, PressedContentMovesOnePixel) {
-  CxShadeButton& push = *buttons[1];
-  const QImage up = push.grab().toImage();
-  push.setDown(true);
-  const QImage down = push.grab().toImage();
-  push.setDown(false);
-  EXPECT_NE(up, down);
-}
-
 TEST(PngButton, PremultipliesWithIntegerDivision) {
   QImage straight(3, 1, QImage::Format_ARGB32);
   straight.setPixel(0, 0, qRgba(255, 255, 255, 0));
