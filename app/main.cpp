@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "app/core/activity_log.h"
@@ -20,6 +21,16 @@
 namespace {
 
 using namespace ostrel;
+
+// Qt aborts when it finds no display to connect to; a manager started where
+// there is none (a console, a service without a session) ends in order instead.
+bool displayAvailable() {
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
 
 void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener listener,
                 PanelParts parts) {
@@ -64,7 +75,11 @@ int main(int argc, char** argv) {
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
   if (app.start(joinCommandLine(argc, argv))) {
     auto listener = app.claimManagerSocket();
-    if (listener.state() == platform::ManagerListener::State::Listening) {
+    if (listener.state() != platform::ManagerListener::State::Listening) {
+      // Another manager serves the scanner, or none can be reached: logged.
+    } else if (!displayAvailable()) {
+      Log("Ostrel cannot show its panel: there is no display.");
+    } else {
       runManager(argc, argv, app, std::move(listener),
                  {scanner, profiles, job, session, configuration, cloudAccount, fax});
     }
