@@ -1,0 +1,158 @@
+#include "app/settings/profile_startup.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/core/activity_log.h"
+#include "platform/environment.h"
+#include "tests/settings/settings_test_support.h"
+#include "tests/support/temp_home.h"
+
+namespace ostrel {
+namespace {
+
+using ostrel::testing::fakeBinFolder;
+using ostrel::testing::makeProgram;
+using ostrel::testing::readFile;
+using ostrel::testing::ScopedPath;
+using ostrel::testing::tempRoot;
+using ostrel::testing::writeFile;
+
+constexpr const char* kScannerFolder = "%AppData%/Ostrel/Heron";
+constexpr const char* kProfileFiles[] = {"ScanSetting.ini", "ApplicationSetting.ini", "ButtonSetting.ini"};
+
+std::string scannerFolder() { return platform::appDataFolder() + "/Ostrel/Heron/"; }
+
+std::string allLogLines() {
+  std::string text;
+  for (const auto& entry : std::filesystem::directory_iterator(ActivityLog::folder())) {
+    if (entry.path().filename().string().starts_with("OBX-")) text += readFile(entry.path().string());
+  }
+  return text;
+}
+
+// The built-in set made it into the scanner's files and the store.
+void expectBuiltInProfilesLoaded(ProfileStore& store) {
+  ASSERT_EQ(store.ScanSettingList().size(), 8u);
+  EXPECT_EQ(store.ScanSettingList()[7]->title, "Business Card");
+  std::vector<std::string> destinations;
+  for (const auto& destination : store.ApplicationSettingList()) destinations.push_back(destination->title);
+  // Only kolourpaint is installed; the other programs are skipped.
+  EXPECT_EQ(destinations, (std::vector<std::string>{"Storage", "Print", "mspaint", "Google Docs", "eMail"}));
+  EXPECT_EQ(store.ApplicationSettingList()[2]->defaultFolder, platform::documentsFolder() + "/Ostrel/");
+
+  ASSERT_EQ(store.buttonCount(), 6);
+  const CButtonSetting& mail = *store.Button(1);
+  EXPECT_EQ(mail.title, "eMail");
+  EXPECT_EQ(mail.applicationSetting, store.FindApplicationSetting("eMail"));
+  EXPECT_EQ(mail.scanSetting, store.FindScanSetting("Color Text Document"));
+  EXPECT_EQ(mail.imageFolder, platform::documentsFolder() + "/Ostrel/eMail");
+  EXPECT_EQ(mail.fileFormat, format::kMultiPdf);
+  EXPECT_EQ(mail.paperSize, 4);
+  EXPECT_EQ(mail.id, "21");
+  EXPECT_EQ(store.Button(4)->applicationSetting, store.FindApplicationSetting("mspaint"));
+  EXPECT_EQ(store.Button(2)->imageFolder, "");
+  const CButtonSetting& unused = *store.Button(6);
+  EXPECT_EQ(unused.title, "");
+  EXPECT_EQ(unused.applicationSetting, nullptr);
+  EXPECT_EQ(unused.scanSetting, store.ScanSettingList().front().get());
+  for (const char* name : kProfileFiles) EXPECT_TRUE(platform::fileExists(scannerFolder() + name)) << name;
+}
+
+class ProfileStartup : public ::testing::Test {
+ protected:
+  ProfileStartup() { makeProgram(fakeBinFolder(), "kolourpaint"); }
+  std::string programFolder_ = tempRoot() + "/program";
+  ScopedPath path_{fakeBinFolder()};
+};
+
+TEST_F(ProfileStartup, FirstStartMakesTheTemplatesThenCopiesAndLoadsThemInOrder) {
+  std::filesystem::create_directories(programFolder_ + "/Template");
+  ProfileStore store;
+  CreateAndLoadProfiles(store, kScannerFolder, programFolder_, 6);
+  expectBuiltInProfilesLoaded(store);
+
+  for (const char* name : kProfileFiles) {
+    EXPECT_TRUE(platform::fileExists(programFolder_ + "/Template/" + name)) << name;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(programFolder_ + "/Template"),
+                          std::filesystem::directory_iterator()),
+            3);  // no temporary files left behind
+  // Loading resolves nothing into the template, and the template names no
+  // user's folder: markers stay for other machines and users.
+  const std::string destinations = readFile(programFolder_ + "/Template/ApplicationSetting.ini");
+  EXPECT_NE(destinations.find("Path=@MSWORD"), std::string::npos);
+  EXPECT_EQ(destinations.find(platform::homeFolder()), std::string::npos);
+
+  const std::string log = allLogLines();
+  std::size_t at = 0;
+  for (const char* line :
+       {"Create OBX scan profile.", "Load OBX scan profile.", "Create OBX application profile.",
+        "Load OBX application profile.", "Create OBX button profile.", "Load OBX button profile."}) {
+    const std::size_t found = log.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " missing or out of order in\n" << log;
+    at = found;
+  }
+}
+
+TEST_F(ProfileStartup, ExistingFilesAreLoadedAsTheyAreAndTemplatesAreCopiedWhole) {
+  writeFile(scannerFolder() + "ScanSetting.ini", "[0]\r\nValid=1\r\nTitle=Mine\r\n");
+  const std::string buttons = "; kept as shipped\r\n[1]\r\nTitle=Send\r\nScanSetting=Mine\r\n";
+  writeFile(programFolder_ + "/Template/ButtonSetting.ini", buttons);
+  ::chmod((programFolder_ + "/Template/ButtonSetting.ini").c_str(), 0444);
+
+  ProfileStore store;
+  CreateAndLoadProfiles(store, kScannerFolder, programFolder_, 9);
+  ASSERT_EQ(store.ScanSettingList().size(), 1u);
+  EXPECT_EQ(store.ScanSettingList().front()->title, "Mine");
+  EXPECT_EQ(readFile(scannerFolder() + "ButtonSetting.ini"), buttons);
+  EXPECT_EQ(store.Button(1)->title, "Send");
+  EXPECT_EQ(store.Button(1)->scanSetting, store.FindScanSetting("Mine"));
+  // The user's copy of a read-only template still takes edits.
+  EXPECT_EQ(::access((scannerFolder() + "ButtonSetting.ini").c_str(), W_OK), 0);
+
+  const std::string log = allLogLines();
+  EXPECT_EQ(log.find("Create OBX scan profile."), std::string::npos);
+  EXPECT_NE(log.find("Create OBX button profile."), std::string::npos);
+}
+
+TEST_F(ProfileStartup, ReadOnlyTemplateFolderStillGivesTheBuiltInSet) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders; see the next test";
+  std::filesystem::create_directories(programFolder_ + "/Template");
+  ::chmod((programFolder_ + "/Template").c_str(), 0555);
+  ProfileStore store;
+  CreateAndLoadProfiles(store, kScannerFolder, programFolder_, 6);
+  ::chmod((programFolder_ + "/Template").c_str(), 0755);
+  expectBuiltInProfilesLoaded(store);
+  EXPECT_TRUE(std::filesystem::is_empty(programFolder_ + "/Template"));
+}
+
+TEST_F(ProfileStartup, UncreatableTemplateFolderStillGivesTheBuiltInSet) {
+  writeFile(programFolder_, "a file where the program folder should be");
+  ProfileStore store;
+  CreateAndLoadProfiles(store, kScannerFolder, programFolder_, 6);
+  expectBuiltInProfilesLoaded(store);
+  EXPECT_NE(allLogLines().find("Cannot write the template"), std::string::npos);
+}
+
+// The shipped templates are what the built-in sets write, so a first start looks
+// the same whether or not the program folder is complete.
+TEST_F(ProfileStartup, ShippedTemplatesMatchTheBuiltInSets) {
+  const std::string folder = tempRoot() + "/generated/";
+  std::filesystem::create_directories(folder);
+  ProfileStore store;
+  store.WriteDefaultScanSettings(folder + "ScanSetting.ini");
+  store.LoadScanSettings(folder + "ScanSetting.ini");
+  store.WriteDefaultApplicationSettings(folder + "ApplicationSetting.ini");
+  store.LoadApplicationSettings(folder + "ApplicationSetting.ini");
+  store.WriteDefaultButtonSettings(folder + "ButtonSetting.ini");
+  for (const char* name : {"ScanSetting.ini", "ButtonSetting.ini"}) {
+    EXPECT_EQ(readFile(folder + name), readFile(std::string(OSTREL_TEMPLATE_DIR) + "/" + name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
