@@ -4,7 +4,6 @@
 // panel until it is told to exit. Copies that only forward never open a
 // display connection.
 #include <QApplication>
-
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "app/core/command_line.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
+#include "app/core/stored_profiles.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
@@ -40,11 +40,10 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
   COBXDlg panel(parts);
   QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
   ManagerInbox inbox(std::move(listener));
-  QObject::connect(&inbox, &ManagerInbox::received, &panel,
-                   [&panel](const platform::ManagerRecord& record) {
-                     panel.dispatcher().onManagerMessage(record.message, record.first,
-                                                         record.second);
-                   });
+  QObject::connect(
+      &inbox, &ManagerInbox::received, &panel, [&panel](const platform::ManagerRecord& record) {
+        panel.dispatcher().onManagerMessage(record.message, record.first, record.second);
+      });
   // Asked to end by the session or a terminal: leave as the Exit command does.
   TerminationWatcher termination;
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel] {
@@ -63,7 +62,7 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
 
 int main(int argc, char** argv) {
   PendingScannerDriver scanner;
-  PendingButtonProfiles profiles;
+  StoredProfiles profiles;
   PendingScanJob job;
   PendingScanSession session;
   PendingConfigurationWindow configuration;

@@ -8,9 +8,9 @@
 namespace ostrel {
 
 enum class DestinationIcon {
-  None,     // no destination: the configuration is still to be done
+  None,  // no destination: the configuration is still to be done
   Printer,
-  Mail,     // the mail program's icon when there is one
+  Mail,  // the mail program's icon when there is one
   Cloud,
   Fax,
   Program,  // the destination program's own icon when there is one

@@ -3,7 +3,6 @@
 #include "app/core/activity_log.h"
 #include "app/core/localized_text.h"
 #include "app/core/manager_messages.h"
-#include "app/core/text_format.h"
 
 namespace ostrel {
 
@@ -51,7 +50,7 @@ void ButtonDispatcher::onButtonEvent(int button, int kind) {
 }
 
 void ButtonDispatcher::PressButton(int number) {
-  Log(formatWithNumber(localizedText("Else", "Message11", "Button %d is clicked."), number));
+  Log(formatWithNumber(text_("Else", "Message11", "Button %d is clicked."), number));
   // A press that arrives while another one is still on its way (in a dialog, a
   // scan or a delivery) would start a second job inside the first one.
   if (parts_.scanner.busy() || pressRunning_) {
@@ -77,7 +76,7 @@ void ButtonDispatcher::PressButton(int number) {
   }
 
   parts_.panel.showBalloon(
-      formatWithNumber(localizedText("Else", "Message12", "Scan Images with Button %d"), number));
+      formatWithNumber(text_("Else", "Message12", "Scan Images with Button %d"), number));
   if (parts_.job.StartOutput(*button) == 0 || parts_.job.loginFailed()) return;
   scanOnce(*button);
   while (button->morePages == 1) {

@@ -6,6 +6,7 @@
 // its calls, which is why it guards against a second press while one runs.
 #include <cstdint>
 
+#include "app/core/localized_text.h"
 #include "app/core/manager_interfaces.h"
 
 namespace ostrel {
@@ -53,6 +54,7 @@ class ButtonDispatcher {
   void scanOnce(CButtonSetting& button);
 
   DispatcherParts parts_;
+  LocalizedText text_ = programTexts();
   int currentButton_ = 0;
   ModalDialog* openModal_ = nullptr;
   bool promptOpen_ = false;

@@ -72,7 +72,9 @@ std::optional<std::string> stiDeviceName(std::string_view commandLine) {
 
 std::string stiEventText(std::string_view commandLine) {
   const std::size_t at = commandLine.find(kEventSwitch);
-  if (at != std::string_view::npos) return std::string(commandLine.substr(at + kEventSwitch.size()));
+  if (at != std::string_view::npos) {
+    return std::string(commandLine.substr(at + kEventSwitch.size()));
+  }
   return commandLine.size() > 9 ? std::string(commandLine.substr(9)) : std::string();
 }
 

@@ -1,13 +1,11 @@
 #pragma once
-// The user-interface texts: looked up by section and key in
-// Template/ResourceSetting.ini beside the program, with the English text as the
-// default. A key present with an empty value gives an empty text.
-#include <string>
-#include <string_view>
+// The text lookup of the running program: Template/ResourceSetting.ini beside
+// it. Each user of the texts keeps its own copy, as the translation file's path
+// is worked out once when the user is made.
+#include "app/settings/localized_text.h"
 
 namespace ostrel {
 
-std::string localizedText(std::string_view section, std::string_view key,
-                          std::string_view englishDefault);
+LocalizedText programTexts();
 
 }  // namespace ostrel

@@ -14,7 +14,8 @@ bool COBXApp::start(std::string_view commandLine) {
   ActivityLog::removeOldLogs();
   // The line is outside input: a line break in it must not forge log lines.
   std::string logged(commandLine);
-  std::replace_if(logged.begin(), logged.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      logged.begin(), logged.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   Log(logged);
   Log("Ostrel Start Up...");
   switch (startForm(commandLine)) {
@@ -106,8 +107,8 @@ bool COBXApp::searchRunningManager(const std::string& scannerName) {
 
 void COBXApp::forwardEvent(const std::string& scannerName, int code) {
   Log("Ostrel post a message to the existing OBX.");
-  if (!platform::postToManager(scannerName, {manager_message::kButtonEvent, eventButton(code),
-                                             eventKind(code)})) {
+  if (!platform::postToManager(
+          scannerName, {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
     Log("Ostrel could not reach the existing OBX.");
   }
 }

@@ -19,14 +19,7 @@ void PendingScannerDriver::writeDriverSettings(const CButtonSetting& button) {
   Log("Driver settings are not available yet; nothing written for button " + button.section + ".");
 }
 
-void PendingButtonProfiles::createOrLoad(const std::string& scannerFolder, int buttonCount) {
-  Log("Profile files are not available yet; nothing loaded from " + scannerFolder + " for " +
-      std::to_string(buttonCount) + " buttons.");
-}
-
-void PendingScanJob::loadRecognitionEngine() {
-  Log("Text recognition is not available yet.");
-}
+void PendingScanJob::loadRecognitionEngine() { Log("Text recognition is not available yet."); }
 
 int PendingScanJob::StartOutput(CButtonSetting& button) {
   Log("The scan job is not available yet; button " + button.section + " does not scan.");
@@ -34,8 +27,7 @@ int PendingScanJob::StartOutput(CButtonSetting& button) {
 }
 
 int PendingScanJob::HandlePage(Dib, int side) {
-  Log("The scan job is not available yet; a page of side " + std::to_string(side) +
-      " is dropped.");
+  Log("The scan job is not available yet; a page of side " + std::to_string(side) + " is dropped.");
   return 0;
 }
 

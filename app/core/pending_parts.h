@@ -19,13 +19,6 @@ class PendingScannerDriver : public ScannerDriver {
   void writeDriverSettings(const CButtonSetting& button) override;
 };
 
-class PendingButtonProfiles : public ButtonProfiles {
- public:
-  void createOrLoad(const std::string& scannerFolder, int buttonCount) override;
-  CButtonSetting* button(int) override { return nullptr; }
-  void release() override {}
-};
-
 class PendingScanJob : public ScanJob {
  public:
   void loadRecognitionEngine() override;

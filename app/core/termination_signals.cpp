@@ -18,7 +18,8 @@ volatile sig_atomic_t writeEnd = -1;
 void onSignal(int) {
   const int savedErrno = errno;
   const char byte = 1;
-  if (writeEnd >= 0) [[maybe_unused]] const ssize_t ignored = ::write(writeEnd, &byte, 1);
+  if (writeEnd >= 0) [[maybe_unused]]
+    const ssize_t ignored = ::write(writeEnd, &byte, 1);
   errno = savedErrno;
 }
 

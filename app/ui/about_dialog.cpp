@@ -15,20 +15,21 @@ namespace ostrel {
 
 namespace {
 
-QString text(const char* key, const char* english) {
-  return QString::fromStdString(localizedText("About", key, english));
+QString text(const LocalizedText& texts, const char* key, const char* english) {
+  return QString::fromStdString(texts("About", key, english));
 }
 
 }  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(text("Title", "About Ostrel"));
+  const LocalizedText texts = programTexts();
+  setWindowTitle(text(texts, "Title", "About Ostrel"));
   setWindowIcon(artwork::programIcon());
 
   auto* icon = new QLabel(this);
   icon->setPixmap(artwork::programIcon().pixmap(64, 64));
   icon->setAlignment(Qt::AlignTop);
-  auto* version = new QLabel(text("ButtonText", "Ostrel Ver") + QLatin1Char(' ') +
+  auto* version = new QLabel(text(texts, "ButtonText", "Ostrel Ver") + QLatin1Char(' ') +
                                  QString::fromLatin1(kProductVersion),
                              this);
   version->setObjectName(QStringLiteral("version"));
@@ -37,8 +38,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   version->setFont(bold);
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(text("OK", "OK"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(text("Cancel", "Cancel"), QDialogButtonBox::RejectRole);
+  QPushButton* ok = buttons->addButton(text(texts, "OK", "OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(text(texts, "Cancel", "Cancel"), QDialogButtonBox::RejectRole);
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

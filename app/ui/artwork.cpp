@@ -138,7 +138,8 @@ void drawProgramWindow(QPainter& p) {
   p.setBrush(QColor(0xd6, 0xe4, 0xf2));
   p.drawRoundedRect(QRectF(18, 44, 26, 32), 3, 3);
   p.setPen(QPen(kInk, 3.5, Qt::SolidLine, Qt::RoundCap));
-  for (int i = 0; i < 3; ++i) p.drawLine(QPointF(52, 48 + i * 11), QPointF(82 - (i == 2) * 10, 48 + i * 11));
+  for (int i = 0; i < 3; ++i)
+    p.drawLine(QPointF(52, 48 + i * 11), QPointF(82 - (i == 2) * 10, 48 + i * 11));
 }
 
 void drawFolder(QPainter& p) {
@@ -227,13 +228,27 @@ QImage picture(Picture which, int size) {
   QPainter p(&image);
   beginCanvas(p, size);
   switch (which) {
-    case Picture::NoDestination: drawGear(p); break;
-    case Picture::Printer: drawPrinter(p); break;
-    case Picture::Program: drawProgramWindow(p); break;
-    case Picture::Storage: drawFolder(p); break;
-    case Picture::Mail: drawEnvelope(p); break;
-    case Picture::Cloud: drawCloud(p); break;
-    case Picture::Fax: drawFax(p); break;
+    case Picture::NoDestination:
+      drawGear(p);
+      break;
+    case Picture::Printer:
+      drawPrinter(p);
+      break;
+    case Picture::Program:
+      drawProgramWindow(p);
+      break;
+    case Picture::Storage:
+      drawFolder(p);
+      break;
+    case Picture::Mail:
+      drawEnvelope(p);
+      break;
+    case Picture::Cloud:
+      drawCloud(p);
+      break;
+    case Picture::Fax:
+      drawFax(p);
+      break;
   }
   return image;
 }

@@ -11,7 +11,7 @@ namespace ostrel::artwork {
 enum class Picture {
   NoDestination,  // a button still to be set up
   Printer,
-  Program,        // a program without an icon of its own
+  Program,  // a program without an icon of its own
   Storage,
   Mail,
   Cloud,

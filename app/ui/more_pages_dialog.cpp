@@ -14,23 +14,25 @@ namespace ostrel {
 
 namespace {
 
-QString text(const char* key, const char* english) {
-  return QString::fromStdString(localizedText("MorePage", key, english));
+QString text(const LocalizedText& texts, const char* key, const char* english) {
+  return QString::fromStdString(texts("MorePage", key, english));
 }
 
 }  // namespace
 
 CMorePageDlg::CMorePageDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(text("Title", "Ostrel"));
+  const LocalizedText texts = programTexts();
+  setWindowTitle(text(texts, "Title", "Ostrel"));
   setWindowIcon(artwork::programIcon());
 
   auto* icon = new QLabel(this);
   icon->setPixmap(artwork::programIcon().pixmap(48, 48));
-  auto* question = new QLabel(text("Text1", "Scan more pages?"), this);
+  auto* question = new QLabel(text(texts, "Text1", "Scan more pages?"), this);
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(text("Button1", "OK"), QDialogButtonBox::AcceptRole);
-  QPushButton* finish = buttons->addButton(text("Button2", "Finish"), QDialogButtonBox::RejectRole);
+  QPushButton* ok = buttons->addButton(text(texts, "Button1", "OK"), QDialogButtonBox::AcceptRole);
+  QPushButton* finish =
+      buttons->addButton(text(texts, "Button2", "Finish"), QDialogButtonBox::RejectRole);
   ok->setObjectName(QStringLiteral("ok"));
   finish->setObjectName(QStringLiteral("finish"));
   ok->setDefault(true);

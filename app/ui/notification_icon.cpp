@@ -45,9 +45,9 @@ NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObjec
 }
 
 void NotificationIcon::localizeMenu() {
-  configuration_->setText(QString::fromStdString(localizedText("Menu", "Menu1", "Configuration")));
-  about_->setText(QString::fromStdString(localizedText("Menu", "Menu2", "About")));
-  exit_->setText(QString::fromStdString(localizedText("Menu", "Menu3", "Exit")));
+  configuration_->setText(QString::fromStdString(text_("Menu", "Menu1", "Configuration")));
+  about_->setText(QString::fromStdString(text_("Menu", "Menu2", "About")));
+  exit_->setText(QString::fromStdString(text_("Menu", "Menu3", "Exit")));
 }
 
 void NotificationIcon::add(const QString& connectedText) {

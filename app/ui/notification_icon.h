@@ -8,6 +8,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "app/core/localized_text.h"
+
 namespace ostrel {
 
 class NotificationIcon : public QObject {
@@ -41,6 +43,7 @@ class NotificationIcon : public QObject {
   void clearBalloon();
   void localizeMenu();
 
+  LocalizedText text_ = programTexts();
   QSystemTrayIcon tray_;
   QMenu menu_;
   QAction* configuration_;

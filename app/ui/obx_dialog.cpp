@@ -1,9 +1,9 @@
 #include "app/ui/obx_dialog.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/core/button_appearance.h"
 #include "app/core/command_line.h"
@@ -125,7 +125,7 @@ COBXDlg::~COBXDlg() = default;
 
 void COBXDlg::startManaging(int pendingEventCode) {
   const std::string connected = "Norvane " + parts_.scanner.scannerName() + " " +
-                                localizedText("Else", "Message13", "connected.");
+                                programTexts()("Else", "Message13", "connected.");
   icon_->add(QString::fromStdString(connected));
   if (pendingEventCode != 0) {
     QTimer::singleShot(0, this, [this, pendingEventCode] {

@@ -32,7 +32,8 @@ QPixmap shadedBackground(QSize size, const QColor& face, const QColor& highlight
   const int h = qMax(1, size.height() - 1);
   for (int y = 0; y < size.height(); ++y) {
     const qreal share = static_cast<qreal>(y) / h;
-    const QColor row = share < 0.5 ? mix(top, base, share * 2) : mix(base, bottom, (share - 0.5) * 2);
+    const QColor row =
+        share < 0.5 ? mix(top, base, share * 2) : mix(base, bottom, (share - 0.5) * 2);
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < size.width(); ++x) {
       const int noise = static_cast<int>(grain.bounded(5)) - 2;
@@ -82,7 +83,8 @@ void CxShadeButton::applyToolTip() {
 QSize CxShadeButton::sizeHint() const {
   const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
   const int iconWidth = icon().isNull() ? 0 : iconSize().width() + 6;
-  return QSize(textSize.width() + iconWidth + 16, qMax(textSize.height(), iconSize().height()) + 12);
+  return QSize(textSize.width() + iconWidth + 16,
+               qMax(textSize.height(), iconSize().height()) + 12);
 }
 
 void CxShadeButton::resizeEvent(QResizeEvent* event) {

@@ -13,7 +13,7 @@ struct Event {
 };
 
 constexpr Event kEvents[] = {
-    {"{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}", 0}, {"{2f596c80-76ec-11da-aafd-0050ba1aca6f}", 1},
+    {"{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}", 0},  {"{2f596c80-76ec-11da-aafd-0050ba1aca6f}", 1},
     {"{556b9161-dd64-11d7-aafb-0050ba1aca6f}", 11}, {"{2f596c81-76ec-11da-aafd-0050ba1aca6f}", 2},
     {"{556b9162-dd64-11d7-aafb-0050ba1aca6f}", 12}, {"{2f596c82-76ec-11da-aafd-0050ba1aca6f}", 3},
     {"{556b9163-dd64-11d7-aafb-0050ba1aca6f}", 13}, {"{2f596c83-76ec-11da-aafd-0050ba1aca6f}", 4},

@@ -1,10 +1,8 @@
-#include "app/core/button_dispatcher.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/core/button_dispatcher.h"
 #include "app/core/manager_messages.h"
-#include "app/core/text_format.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
 
@@ -28,8 +26,8 @@ class Dispatch : public ::testing::Test {
         prompt(journal),
         fax(journal),
         panel(journal),
-        dispatcher({scanner, profiles, job, session, configuration, cloud, about, prompt, fax,
-                    panel}) {}
+        dispatcher(
+            {scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel}) {}
 
   Journal journal;
   FakeScanner scanner;
@@ -83,18 +81,23 @@ TEST_F(Dispatch, APressWhileTheScannerIsBusyIsDropped) {
   scanner.isBusy = true;
   dispatcher.onButtonEvent(1, 1);
   EXPECT_TRUE(journal.empty());
-  EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked.",
-                                         "Job is canceled due to the scanner is doing with another job."));
+  EXPECT_THAT(logMessages(),
+              ElementsAre("Button 1 is clicked.",
+                          "Job is canceled due to the scanner is doing with another job."));
 }
 
 TEST_F(Dispatch, APressDuringAnotherPressIsDroppedEvenOutsideTheScan) {
   profiles.configure(1, "FAX");
   profiles.configure(2, "PRINT");
   // The second press arrives while the first one's job is being finished.
-  session.duringScan = [&] { scanner.isBusy = false; dispatcher.onButtonEvent(2, 1); };
+  session.duringScan = [&] {
+    scanner.isBusy = false;
+    dispatcher.onButtonEvent(2, 1);
+  };
   dispatcher.onButtonEvent(1, 1);
   EXPECT_THAT(journal, ::testing::Not(Contains("StartOutput 2")));
-  EXPECT_THAT(logMessages(), Contains("Job is canceled due to the scanner is doing with another job."));
+  EXPECT_THAT(logMessages(),
+              Contains("Job is canceled due to the scanner is doing with another job."));
   EXPECT_EQ(journal.back(), "FinishOutput");
 }
 
@@ -146,11 +149,11 @@ TEST_F(Dispatch, AButtonPressedDuringThePromptMeansMorePages) {
     if (++prompts == 1) dispatcher.onButtonEvent(5, 2);
   };
   dispatcher.onButtonEvent(1, 1);
-  EXPECT_THAT(journal, ElementsAre("balloon Scan Images with Button 1", "StartOutput 1",
-                                   "writeDriverSettings 1", "scan 1 side -1", "HandlePage 10 side 0",
-                                   "ask more pages", "prompt OK", "writeDriverSettings 1",
-                                   "scan 1 side -1", "HandlePage 10 side 0", "ask more pages",
-                                   "FinishOutput"));
+  EXPECT_THAT(journal,
+              ElementsAre("balloon Scan Images with Button 1", "StartOutput 1",
+                          "writeDriverSettings 1", "scan 1 side -1", "HandlePage 10 side 0",
+                          "ask more pages", "prompt OK", "writeDriverSettings 1", "scan 1 side -1",
+                          "HandlePage 10 side 0", "ask more pages", "FinishOutput"));
   // The press that answered the prompt is not logged as a press of its own.
   EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked."));
 }
@@ -206,13 +209,6 @@ TEST_F(Dispatch, ManagerMessagesAreCheckedBeforeTheyAct) {
   EXPECT_EQ(logMessages().size(), 5u);
   dispatcher.onManagerMessage(manager_message::kCommand, manager_message::kExitCommand, 0);
   EXPECT_THAT(journal, ElementsAre("remove icon", "end run"));
-}
-
-TEST(TextFormat, TranslatedTextsAreNeverUsedAsPrintfFormats) {
-  EXPECT_EQ(formatWithNumber("Button %d is clicked.", 4), "Button 4 is clicked.");
-  EXPECT_EQ(formatWithNumber("Knopf gedrückt.", 4), "Knopf gedrückt.");
-  EXPECT_EQ(formatWithNumber("%s %n %d%% %", 7), "%s %n 7% %");
-  EXPECT_EQ(formatWithNumber("%d/%d", 3), "3/3");
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ namespace {
 
 using testing::binDir;
 using testing::ChildProcess;
+using ::testing::Contains;
 using testing::eventually;
 using testing::logMessages;
-using ::testing::Contains;
 
 constexpr const char* kManagerEvent = "{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}";
 constexpr const char* kButton5 = "{2f596c84-76ec-11da-aafd-0050ba1aca6f}";
@@ -66,7 +66,8 @@ std::string logText() {
 }
 
 std::string markerOf(const std::string& scannerName) {
-  return platform::GetPrivateProfileString("1", "Startup", "absent", startupMarkerPath(scannerName));
+  return platform::GetPrivateProfileString("1", "Startup", "absent",
+                                           startupMarkerPath(scannerName));
 }
 
 TEST(ObxProcesses, ButtonPressReachesTheRunningManagerAndAnUnknownEventEndsIt) {
@@ -123,7 +124,8 @@ TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {
 
   EXPECT_EQ(sendEvent("usb:04c5:1200", kButton5), 0);
   // The press is logged by the manager of the scanner it was meant for.
-  EXPECT_TRUE(eventually([] { return logText().find("->[Egret] Button 5 is clicked.") != std::string::npos; }));
+  EXPECT_TRUE(eventually(
+      [] { return logText().find("->[Egret] Button 5 is clicked.") != std::string::npos; }));
   EXPECT_EQ(logText().find("->[Heron] Button 5 is clicked."), std::string::npos);
   // A second manager event for a running scanner ends at once.
   EXPECT_EQ(sendEvent("usb:04c5:11f3", kManagerEvent), 0);

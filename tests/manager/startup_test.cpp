@@ -17,15 +17,15 @@
 namespace ostrel {
 namespace {
 
+using ::testing::ElementsAre;
 using testing::FakeInstallation;
 using testing::FakeJob;
 using testing::FakeProfiles;
 using testing::FakeScanner;
+using ::testing::IsSupersetOf;
 using testing::Journal;
 using testing::logMessages;
 using testing::tempRoot;
-using ::testing::ElementsAre;
-using ::testing::IsSupersetOf;
 
 // The marker a manager that still runs, or one that died, has left.
 void leaveMarker(const std::string& scannerName) {
@@ -68,8 +68,8 @@ TEST_F(Startup, ManagerEventTakesTheMarkerLoadsEverythingAndClearsTheMarkerAtExi
   EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "queryAbilities",
                                    "loadRecognitionEngine", "createOrLoad 9"));
   EXPECT_EQ(profiles.loadedFolder, tempRoot() + "/appdata/Ostrel/Heron/");
-  EXPECT_THAT(logMessages(), ElementsAre(line(kManagerEvent), "Ostrel Start Up...",
-                                         "Load ABBYY engine."));
+  EXPECT_THAT(logMessages(),
+              ElementsAre(line(kManagerEvent), "Ostrel Start Up...", "Load ABBYY engine."));
   app.finish();
   EXPECT_EQ(markerValue(), "0");
   EXPECT_EQ(journal.back(), "release");
@@ -87,7 +87,8 @@ TEST_F(Startup, InvalidCommandLineAndUnknownScannerEndBeforeTheMarker) {
   COBXApp app = makeApp();
   EXPECT_FALSE(app.start("/opt/ostrel/OBX /StiDevice:" + scanner.device));
   COBXApp other = makeApp();
-  EXPECT_FALSE(other.start("/opt/ostrel/OBX /StiDevice:usb:9 /StiEvent:" + std::string(kManagerEvent)));
+  EXPECT_FALSE(
+      other.start("/opt/ostrel/OBX /StiDevice:usb:9 /StiEvent:" + std::string(kManagerEvent)));
   app.finish();
   other.finish();
   EXPECT_FALSE(std::filesystem::exists(marker()));
@@ -233,9 +234,11 @@ TEST_F(Startup, InstallationFormsLogTheirLines) {
   };
   const std::vector<Case> cases = {
       {"OBX -closeobx", {"Ostrel exit."}, "cleanUpBeforeRemoval"},
-      {"OBX /ProductCode:{12345678-1234-1234-1234-123456789012}", {"Ostrel exit."},
+      {"OBX /ProductCode:{12345678-1234-1234-1234-123456789012}",
+       {"Ostrel exit."},
        "registerAfterInstall {12345678-1234-1234-1234-123456789012}"},
-      {"OBX /Configure", {"Ostrel is searching for valid scanners...", "Ostrel exit."},
+      {"OBX /Configure",
+       {"Ostrel is searching for valid scanners...", "Ostrel exit."},
        "startAllConfigurations"},
       {"OBX", {"Ostrel is searching for valid scanners...", "Ostrel exit"}, "startAllManagers"},
   };

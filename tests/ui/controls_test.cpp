@@ -22,10 +22,12 @@ struct Probe {
   char name;
   QPoint at;
 };
-const Probe kSegments[] = {{'a', {9, 2}},  {'b', {16, 9}},  {'c', {16, 22}}, {'d', {9, 28}},
-                           {'e', {2, 22}}, {'f', {2, 9}},   {'g', {9, 16}}};
+const Probe kSegments[] = {{'a', {9, 2}},  {'b', {16, 9}}, {'c', {16, 22}}, {'d', {9, 28}},
+                           {'e', {2, 22}}, {'f', {2, 9}},  {'g', {9, 16}}};
 
-QImage render(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage render(QWidget& widget) {
+  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // A wide pen covers the pixel on or just before its line.
 QRgb segmentColour(const QImage& image, QPoint at) {
@@ -62,9 +64,8 @@ TEST(CLED, SegmentsOfTwelveOnAThirtyPixelDisplay) {
 
 TEST(CLED, EveryDigitLightsItsMask) {
   const std::pair<QChar, std::string> digits[] = {
-      {u'0', "abcdef"}, {u'3', "abcdg"}, {u'4', "bcfg"}, {u'5', "acdfg"},
-      {u'6', "acdefg"}, {u'7', "abc"},   {u'8', "abcdefg"}, {u'9', "abcdfg"},
-      {u':', "c"},      {u'x', ""}};
+      {u'0', "abcdef"}, {u'3', "abcdg"},   {u'4', "bcfg"},   {u'5', "acdfg"}, {u'6', "acdefg"},
+      {u'7', "abc"},    {u'8', "abcdefg"}, {u'9', "abcdfg"}, {u':', "c"},     {u'x', ""}};
   for (const auto& [digit, expected] : digits) {
     CLED led;
     led.resize(20, 30);
@@ -79,7 +80,8 @@ TEST(CLED, EmptyTextDrawsOnlyTheBackground) {
   led.setText(QString());
   const QImage image = render(led);
   for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) ASSERT_EQ(image.pixel(x, y), kBackground) << x << "," << y;
+    for (int x = 0; x < image.width(); ++x)
+      ASSERT_EQ(image.pixel(x, y), kBackground) << x << "," << y;
   }
 }
 

@@ -152,7 +152,8 @@ TEST_F(Panel, APendingEventIsHandledOnceTheLoopRuns) {
   COBXDlg& p = panel();
   p.startManaging(12);
   EXPECT_TRUE(journal.empty());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !journal.empty() && journal.back() == "FinishOutput"; }, 2000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return !journal.empty() && journal.back() == "FinishOutput"; }, 2000));
   EXPECT_THAT(journal, Contains("scan 2 side 2"));
 }
 
@@ -205,7 +206,8 @@ TEST(Dialogs, TextsDefaultToEnglish) {
   QStringList labels;
   for (const QLabel* label : more.findChildren<QLabel*>()) labels << label->text();
   EXPECT_TRUE(labels.contains(QStringLiteral("Scan more pages?")));
-  EXPECT_EQ(more.findChild<QPushButton*>(QStringLiteral("finish"))->text(), QStringLiteral("Finish"));
+  EXPECT_EQ(more.findChild<QPushButton*>(QStringLiteral("finish"))->text(),
+            QStringLiteral("Finish"));
 
   CAboutDlg about;
   EXPECT_EQ(about.windowTitle(), QStringLiteral("About Ostrel"));
