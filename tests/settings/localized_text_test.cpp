@@ -42,7 +42,7 @@ TEST(LocalizedText, NumbersGoIntoTheFirstPlaceholderOnly) {
 
 class ShippedResourceFile : public ::testing::Test {
  protected:
-  std::string path_ = std::string(OSTREL_TEMPLATE_DIR) + "/ResourceSetting.ini";
+  std::string path_ = ostrel::testing::sourceDir() + "/Template/ResourceSetting.ini";
 };
 
 TEST_F(ShippedResourceFile, EveryTextResolvesToItsEnglishDefault) {

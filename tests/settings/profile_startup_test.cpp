@@ -150,7 +150,7 @@ TEST_F(ProfileStartup, ShippedTemplatesMatchTheBuiltInSets) {
   store.LoadApplicationSettings(folder + "ApplicationSetting.ini");
   store.WriteDefaultButtonSettings(folder + "ButtonSetting.ini");
   for (const char* name : {"ScanSetting.ini", "ButtonSetting.ini"}) {
-    EXPECT_EQ(readFile(folder + name), readFile(std::string(OSTREL_TEMPLATE_DIR) + "/" + name)) << name;
+    EXPECT_EQ(readFile(folder + name), readFile(ostrel::testing::sourceDir() + "/Template/" + name)) << name;
   }
 }
 

@@ -42,7 +42,7 @@ class TempHomeListener : public ::testing::EmptyTestEventListener {
   }
   void OnTestEnd(const ::testing::TestInfo& info) override {
     std::error_code ignored;
-    if (info.result() && info.result()->Passed()) {
+    if (!info.result() || !info.result()->Failed()) {
       std::filesystem::remove_all(currentRoot(), ignored);
     } else {
       std::fprintf(stderr, "Kept the failed test's files in %s\n", currentRoot().c_str());
@@ -69,10 +69,12 @@ std::string readFile(const std::string& path) {
   return buffer.str();
 }
 
-std::string binDir() { return environmentOr("OSTREL_BIN_DIR", "build/bin"); }
-std::string sourceDir() { return environmentOr("OSTREL_SOURCE_DIR", "."); }
+std::string binDir() { return environmentOr("OSTREL_BIN_DIR", OSTREL_DEFAULT_BIN_DIR); }
+std::string sourceDir() { return environmentOr("OSTREL_SOURCE_DIR", OSTREL_DEFAULT_SOURCE_DIR); }
 
 void installTempHome() {
+  // Windows open offscreen unless a test run asks for a display.
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   // The listener list takes ownership of what it is given.
   ::testing::UnitTest::GetInstance()->listeners().Append(std::make_unique<TempHomeListener>().release());
 }

@@ -1,0 +1,37 @@
+#pragma once
+// The fax service's own diagnostic log, one file a day under
+// <ProgramDirectory>/Log/. Off unless switched on (OSTREL_FAX_LOG=1 in the
+// environment or LogMode=1 in ZeltSvc.ini); when off, nothing is created.
+// Thread-safe.
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "faxsvc/unique_fd.h"
+
+namespace ostrel::fax {
+
+class DiagnosticLog {
+ public:
+  // Where the log lives and whether it writes at all; closes an open file.
+  void configure(const std::string& programDirectory, bool enabled);
+
+  void write(std::string_view message);
+  // The message followed by the system's error code and its text.
+  void writeSystemError(std::string_view message, int error);
+
+  void close();
+
+ private:
+  std::mutex mutex_;
+  bool enabled_ = false;
+  std::string folder_;
+  std::string openPath_;  // the day file the handle belongs to
+  UniqueFd file_;
+};
+
+// Appends bytes to a file, creating it when missing; true when all were written.
+// Appends from every thread of the process go through one lock.
+bool outputToFile(const std::string& path, std::string_view bytes);
+
+}  // namespace ostrel::fax

@@ -1,0 +1,41 @@
+#include "faxsvc/receive_mode.h"
+
+#include "faxsvc/format.h"
+#include "faxsvc/spool_files.h"
+#include "platform/environment.h"
+
+namespace ostrel::fax {
+
+void ReceiveMode::handle(const MessageView& message, FaxLink& link, const Credentials& credentials) {
+  if (message.type() != message_type::kIncomingFax) return;
+  const auto parsed = parseIncomingFax(message);
+  if (!parsed) {
+    c_.log.write("Error in receiving fax file. " + parsed.error);
+    return;
+  }
+  const IncomingFax& fax = *parsed.value;
+  // An unacknowledged fax stays with the server, so nothing is lost by refusing
+  // a name that would leave the folder, or by a failed write.
+  if (!isSafeFileName(fax.fileName)) {
+    c_.log.write("Incoming fax file name \"" + fax.fileName + "\" is not a plain file name; refused.");
+    return;
+  }
+  platform::createFolder(c_.paths.recv);
+  const auto written = writeNewFile(c_.paths.recv, fax.fileName, fax.content, ".inf");
+  if (!written) {
+    c_.log.write("OutputToFile() failed. FileName: " + fax.fileName);
+    return;
+  }
+  const std::string stem = receivedStem(*written);
+  const std::string infoPath = platform::joinPath(c_.paths.recv, stem + ".inf");
+  c_.log.write(stem);
+  c_.log.write(infoPath);
+  outputToFile(infoPath,
+               format("[Lumora_Recv]\r\nUserID=%s\r\nstrSender_FaxNum=%s\r\nstrReceiver_FaxNum=%s\r\n"
+                      "strFileName=%s\r\nintFileSize=%zu\r\nintPages=%u\r\nstrReceiveDate=%s\r\nintState=0\r\n",
+                      credentials.userId.c_str(), fax.sender.c_str(), fax.receiver.c_str(), written->c_str(),
+                      fax.content.size(), fax.pages, fax.date.c_str()));
+  link.send(buildEmpty(message_type::kReceiveAck));
+}
+
+}  // namespace ostrel::fax

@@ -1,0 +1,69 @@
+#pragma once
+// File operations of the spool folders: exclusive opens with retries, moves that
+// replace, sizes, creation times, folder listings, and the checks that keep
+// names from the server or a request inside their folder.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "faxsvc/diagnostic_log.h"
+#include "faxsvc/stop_signal.h"
+#include "faxsvc/timing.h"
+#include "faxsvc/unique_fd.h"
+
+namespace ostrel::fax {
+
+// A plain file name that stays in its folder: not empty, not "." or "..", no
+// '/' or '\', no control characters, at most 255 bytes.
+bool isSafeFileName(std::string_view name);
+
+// A received fax's info file stem: the name with every trailing '.', 't', 'i'
+// and 'f' removed (a set of characters, so "report.tif" gives "repor").
+std::string receivedStem(std::string_view fileName);
+
+// Opens a file for reading and writing with an exclusive lock, as the writers of
+// spool files hold one while they write. One attempt now, then one per tick,
+// `attempts` in all. The error is 0 when only the lock was in the way.
+struct ExclusiveOpen {
+  UniqueFd fd;
+  int error = 0;
+};
+ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop);
+
+std::optional<std::string> readAll(int fd);
+
+// The size of a file; 0 when it cannot be opened, is empty or is too large to
+// send, each logged as the path and the reason.
+std::uint64_t fileLength(const std::string& path, DiagnosticLog& log);
+
+// Reads exactly `size` bytes from the start of a file; nullopt if it is shorter
+// or unreadable.
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t size);
+
+// Moves a file, replacing the target, copying when a rename cannot; 0 or errno.
+int moveFileReplacing(const std::string& from, const std::string& to);
+
+// Birth time where the file system records it, else the modification time.
+std::chrono::nanoseconds creationTime(const std::string& path);
+
+struct FolderEntry {
+  std::string name;
+  bool isDirectory = false;
+};
+// Entries whose name ends in `suffix` (compared without case), in listing
+// order; nullopt with errno when the folder cannot be listed.
+std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, std::string_view suffix,
+                                                   int& error);
+
+// Writes a new file in `folder` and never touches an existing one: a taken name
+// gets a numbered variant ("fax.tif" -> "fax-1.tif"), also when `sidecarSuffix`
+// is set and that name's sidecar file already exists. Returns the name used.
+std::optional<std::string> writeNewFile(const std::string& folder, const std::string& name,
+                                        std::span<const std::uint8_t> bytes,
+                                        std::string_view sidecarSuffix = {});
+
+}  // namespace ostrel::fax
