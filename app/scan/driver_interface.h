@@ -1,0 +1,36 @@
+#pragma once
+// The scanner driver library's C interface: four exports and the ability record
+// GetScannerAbilityEx fills. Shared by the program and the virtual driver.
+#include <cstdint>
+
+namespace ostrel {
+
+// Byte layout of the ability record. Sizes are in 1/300 inch, little-endian.
+struct ScannerAbilityRecord {
+  std::uint8_t flags;       // bit 2 duplex feeder, bits 4-6 a feeder, bit 7 a flatbed
+  std::uint8_t ultrasonic;  // non-zero: ultrasonic double-feed detection
+  std::uint16_t flatbedWidth;
+  std::uint16_t flatbedLength;
+  std::uint16_t feederWidth;
+  std::uint16_t feederLength;
+  std::uint8_t reserved[54];
+};
+static_assert(sizeof(ScannerAbilityRecord) == 64);
+
+namespace ability {
+inline constexpr std::uint8_t kDuplexFeeder = 1u << 2;
+inline constexpr std::uint8_t kFeederMask = 0x70;  // bits 4 to 6
+inline constexpr std::uint8_t kFeeder = 1u << 4;
+inline constexpr std::uint8_t kFlatbed = 1u << 7;
+}  // namespace ability
+
+extern "C" {
+// Non-zero on success.
+using InitializeDriverFunction = int();
+using InitializeScannerFunction = int();
+// The caller passes the same record twice.
+using GetScannerAbilityExFunction = int(ScannerAbilityRecord* ability, ScannerAbilityRecord* abilityEx);
+using TerminateDriverFunction = void();
+}
+
+}  // namespace ostrel

@@ -1,0 +1,32 @@
+#include "app/scan/twain/button_data_source.h"
+
+#include "app/core/activity_log.h"
+
+namespace ostrel {
+
+CBnDS::CBnDS(TwainManager& manager, const twain::TW_IDENTITY& identity, PageReceiver& target)
+    : TwainDataSource(manager, identity), target_(target) {
+  // The image is copied into a page for the receiver and freed here.
+  freeAfterTransfer_ = false;
+}
+
+void CBnDS::SetDuplex(bool duplex) {
+  duplex_ = duplex;
+  side_ = 0;
+}
+
+int CBnDS::OnNativeImage(twain::TW_HANDLE image) {
+  std::string error;
+  auto page = manager_.ReadNativeImage(image, &error);
+  manager_.Release(image);
+  int result = 1;
+  if (page) {
+    result = target_.PageReceived(std::move(*page), side_);
+  } else {
+    Log("The scanner sent an image that is not a usable bitmap (" + error + "); it is left out.");
+  }
+  if (duplex_) side_ ^= 1;
+  return result;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,83 @@
+// ostrel-device as users and the demo run it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/scan/imaging_devices.h"
+#include "app/scan/scanner_config.h"
+#include "platform/registry_store.h"
+#include "tests/support/temp_home.h"
+#include "tools/ostrel-device/device_registration.h"
+
+namespace ostrel {
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string output;
+};
+
+ToolRun tool(const std::string& arguments) {
+  const std::string command = testing::binDir() + "/ostrel-device " + arguments + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ToolRun run{-1, {}};
+  if (!pipe) return run;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST(DeviceTool, AddListAndRemoveAVirtualScanner) {
+  const ToolRun added = tool("add-virtual 'usb\\vid_1' Heron --vendor Acme --duplex --flatbed --ultrasonic "
+                         "--generate 3 --blank 2 --barcode 3=INV-7 --feeder-size 2600x4000");
+  ASSERT_EQ(added.status, 0) << added.output;
+  EXPECT_EQ(tool("add-virtual second Tern").status, 0);
+
+  const ToolRun listed = tool("list");
+  EXPECT_NE(listed.output.find("usb\\vid_1\tHeron\tAcme\t"), std::string::npos) << listed.output;
+  EXPECT_NE(listed.output.find("second\tTern\tNorvane\t"), std::string::npos);
+
+  ScannerConfig config;
+  ASSERT_EQ(config.FindDriver("usb\\vid_1"), 1);
+  ASSERT_EQ(config.QueryScannerAbilities(), 1);
+  EXPECT_TRUE(config.hasDuplex && config.hasFlatbed && config.hasUltrasonic);
+  EXPECT_EQ(config.maxWidth, 2600);
+  EXPECT_EQ(config.maxLength, 4000);
+  EXPECT_EQ(config.scanIniPath, devicetool::devicesFolder() + "/usb\\vid_1/nvscan32.ini");
+
+  EXPECT_EQ(tool("add-virtual second Egret").status, 0);  // the same identifier: updated in place
+  EXPECT_EQ(listImagingDevices().devices.size(), 2u);
+
+  EXPECT_EQ(tool("remove second").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(devicetool::devicesFolder() + "/second"));
+  EXPECT_EQ(tool("remove second").status, 1);
+  EXPECT_EQ(listImagingDevices().devices.size(), 1u);
+}
+
+TEST(DeviceTool, RefusesBadArguments) {
+  EXPECT_EQ(tool("add-virtual ../escape Tern").status, 1);
+  EXPECT_FALSE(std::filesystem::exists(testing::tempRoot() + "/appdata/Ostrel/escape"));
+  EXPECT_EQ(tool("add-virtual dev Tern --generate 0").status, 2);
+  EXPECT_EQ(tool("add-virtual dev Tern --barcode 3").status, 2);
+  EXPECT_EQ(tool("add-virtual dev Tern --no-feeder").status, 2);
+  EXPECT_EQ(tool("add-virtual dev Tern --pages /tmp --generate 2").status, 2);
+  EXPECT_EQ(tool("frobnicate").status, 2);
+  EXPECT_TRUE(listImagingDevices().devices.empty());
+}
+
+TEST(DeviceTool, RemovingAForeignDeviceLeavesItsFiles) {
+  const std::string folder = testing::tempRoot() + "/vendor";
+  testing::writeFile(folder + "/libdriver.so", "x");
+  auto key = platform::RegistryKey::create(platform::Hive::LocalMachine, imagingDeviceKeyPath(0));
+  key->setString("DeviceID", "vendor");
+  key->setString("DRIVERPATH", folder + "/libdriver.so");
+  EXPECT_EQ(tool("remove vendor").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(folder + "/libdriver.so"));
+}
+
+}  // namespace
+}  // namespace ostrel
