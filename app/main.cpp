@@ -11,11 +11,14 @@
 #include "app/core/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/obx_app.h"
+#include "app/core/configured_scanner.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
+#include "app/core/twain_scan_session.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
+#include "app/ui/qt_user_interface.h"
 #include "app/ui/termination_watcher.h"
 
 namespace {
@@ -33,7 +36,7 @@ bool displayAvailable() {
 }
 
 void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                PanelParts parts) {
+                TerminationSignals& caught, PanelParts parts) {
   QApplication qt(argc, argv);
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -45,7 +48,7 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
         panel.dispatcher().onManagerMessage(record.message, record.first, record.second);
       });
   // Asked to end by the session or a terminal: leave as the Exit command does.
-  TerminationWatcher termination;
+  TerminationWatcher termination(caught);
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel] {
     Log("Ostrel is asked to end.");
     panel.dispatcher().exit();
@@ -61,10 +64,12 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
 }  // namespace
 
 int main(int argc, char** argv) {
-  PendingScannerDriver scanner;
+  ScannerConfig scannerConfig;
+  ConfiguredScanner scanner(scannerConfig);
   StoredProfiles profiles;
   PendingScanJob job;
-  PendingScanSession session;
+  QtUserInterface ui;
+  TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
   PendingCloudAccountDialog cloudAccount;
   PendingFaxService fax;
@@ -73,13 +78,14 @@ int main(int argc, char** argv) {
   COBXApp app({scanner, profiles, job, installation,
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
   if (app.start(joinCommandLine(argc, argv))) {
+    TerminationSignals caught;
     auto listener = app.claimManagerSocket();
     if (listener.state() != platform::ManagerListener::State::Listening) {
       // Another manager serves the scanner, or none can be reached: logged.
     } else if (!displayAvailable()) {
       Log("Ostrel cannot show its panel: there is no display.");
     } else {
-      runManager(argc, argv, app, std::move(listener),
+      runManager(argc, argv, app, std::move(listener), caught,
                  {scanner, profiles, job, session, configuration, cloudAccount, fax});
     }
     Log("Ostrel exit.");

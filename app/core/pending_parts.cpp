@@ -4,21 +4,6 @@
 
 namespace ostrel {
 
-bool PendingScannerDriver::findDriver(std::string_view deviceName) {
-  Log("Scanner lookup is not available yet; device \"" + std::string(deviceName) +
-      "\" is not matched.");
-  return false;
-}
-
-bool PendingScannerDriver::queryAbilities() {
-  Log("Scanner driver set-up is not available yet.");
-  return false;
-}
-
-void PendingScannerDriver::writeDriverSettings(const CButtonSetting& button) {
-  Log("Driver settings are not available yet; nothing written for button " + button.section + ".");
-}
-
 void PendingScanJob::loadRecognitionEngine() { Log("Text recognition is not available yet."); }
 
 int PendingScanJob::StartOutput(CButtonSetting& button) {
@@ -34,10 +19,6 @@ int PendingScanJob::HandlePage(Dib, int side) {
 int PendingScanJob::FinishOutput() {
   Log("The scan job is not available yet; there is no output to finish.");
   return 0;
-}
-
-void PendingScanSession::run(CButtonSetting& button, ScanJob&) {
-  Log("The scan session is not available yet; button " + button.section + " does not scan.");
 }
 
 void PendingConfigurationWindow::run(int button) {

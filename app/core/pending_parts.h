@@ -6,19 +6,6 @@
 
 namespace ostrel {
 
-class PendingScannerDriver : public ScannerDriver {
- public:
-  bool findDriver(std::string_view deviceName) override;
-  std::string scannerName() const override { return {}; }
-  bool queryAbilities() override;
-  int buttonCount() const override { return 9; }
-  bool busy() const override { return false; }
-  int sideSelector() const override { return -1; }
-  void setSideSelector(int) override {}
-  bool isPresent() override { return true; }
-  void writeDriverSettings(const CButtonSetting& button) override;
-};
-
 class PendingScanJob : public ScanJob {
  public:
   void loadRecognitionEngine() override;
@@ -27,11 +14,6 @@ class PendingScanJob : public ScanJob {
   void setDuplex(bool) override {}
   int HandlePage(Dib page, int side) override;
   int FinishOutput() override;
-};
-
-class PendingScanSession : public ScanSession {
- public:
-  void run(CButtonSetting& button, ScanJob& job) override;
 };
 
 class PendingConfigurationWindow : public ConfigurationWindow {

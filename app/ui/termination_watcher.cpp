@@ -2,7 +2,8 @@
 
 namespace ostrel {
 
-TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
+TerminationWatcher::TerminationWatcher(TerminationSignals& caught, QObject* parent)
+    : QObject(parent), signals_(caught) {
   if (signals_.fd() < 0) return;
   notifier_ = std::make_unique<QSocketNotifier>(signals_.fd(), QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
