@@ -20,7 +20,8 @@ class JobReceiver : public PageReceiver {
 
 void TwainScanSession::run(CButtonSetting& button, ScanJob& job) {
   JobReceiver receiver(job);
-  RunButtonScan(config_, receiver, button, ui_);
+  RunButtonScan(config_, receiver, button, ui_,
+                sourceManagerPath_.empty() ? defaultSourceManagerPath() : sourceManagerPath_);
 }
 
 }  // namespace ostrel
