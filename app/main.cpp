@@ -10,8 +10,8 @@
 
 #include "app/core/activity_log.h"
 #include "app/core/command_line.h"
-#include "app/core/obx_app.h"
 #include "app/core/configured_scanner.h"
+#include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
 #include "app/core/twain_scan_session.h"

@@ -72,7 +72,8 @@ TEST(VirtualScan, APressFeedsEveryPageToTheJobAndRefusesAnotherMeanwhile) {
                           [](const std::string& e) { return e.starts_with("HandlePage"); }),
             3);
   EXPECT_EQ(journal.back(), "FinishOutput");
-  EXPECT_THAT(logMessages(), Contains("Job is canceled due to the scanner is doing with another job."));
+  EXPECT_THAT(logMessages(),
+              Contains("Job is canceled due to the scanner is doing with another job."));
   EXPECT_THAT(journal, ::testing::Not(Contains("StartOutput 2")));
 }
 
