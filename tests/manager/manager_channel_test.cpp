@@ -33,15 +33,6 @@ TEST(ManagerChannel, NoManagerIsNeitherFoundNorReached) {
   EXPECT_FALSE(postToManager("Heron", {0x0419, 1, 1}));
 }
 
-TEST(ManagerChannel, ScannersHaveTheirOwnSockets) {
-  auto heron = ManagerListener::listen("Heron");
-  auto egret = ManagerListener::listen("Egret");
-  ASSERT_EQ(egret.state(), ManagerListener::State::Listening);
-  EXPECT_TRUE(postToManager("Egret", {0x0419, 5, 2}));
-  EXPECT_EQ(heron.receive(), std::nullopt);
-  EXPECT_EQ(egret.receive(), (ManagerRecord{0x0419, 5, 2}));
-}
-
 TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
   const std::string path = managerSocketPath("Heron");
   {

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "app/core/manager_messages.h"
 #include "app/core/obx_app.h"
@@ -154,16 +153,6 @@ TEST_F(StartupWithManager, UnknownEventSendsTheExitCommand) {
   EXPECT_EQ(markerValue(), "1");
 }
 
-TEST_F(StartupWithManager, AnotherScannerGetsItsOwnManager) {
-  scanner.name = "Egret";
-  scanner.device = "usb:04c5:2";
-  COBXApp app = makeApp();
-  EXPECT_TRUE(app.start(line(kManagerEvent)));
-  EXPECT_EQ(listener.receive(), std::nullopt);
-  EXPECT_EQ(markerValue(), "1");
-  EXPECT_EQ(platform::GetPrivateProfileString("1", "Startup", "", startupMarkerPath("Heron")), "1");
-}
-
 TEST_F(Startup, StaleMarkerIsSearchedFifteenTimesThenTakenOver) {
   leaveMarker("Heron");
   COBXApp app = makeApp();
@@ -172,15 +161,6 @@ TEST_F(Startup, StaleMarkerIsSearchedFifteenTimesThenTakenOver) {
   EXPECT_EQ(app.pendingEventCode(), 13);
   app.finish();
   EXPECT_EQ(markerValue(), "0");
-}
-
-TEST_F(Startup, StaleMarkerWithARealClockWaitsAboutThreeSeconds) {
-  leaveMarker("Heron");
-  COBXApp app({scanner, profiles, job, installation,
-               [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
-  const auto begin = std::chrono::steady_clock::now();
-  EXPECT_TRUE(app.start(line(kManagerEvent)));
-  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(2900));
 }
 
 TEST_F(Startup, UnknownEventWithoutManagerLeavesTheMarkerAtZero) {
@@ -201,14 +181,6 @@ TEST_F(Startup, ACopyThatLosesTheRaceForTheSocketForwardsItsEvent) {
   app.finish();
   // The marker belongs to the winner now.
   EXPECT_EQ(markerValue(), "1");
-}
-
-TEST_F(Startup, ClaimedSocketIsFoundByLaterCopies) {
-  COBXApp app = makeApp();
-  ASSERT_TRUE(app.start(line(kManagerEvent)));
-  auto listener = app.claimManagerSocket();
-  EXPECT_EQ(listener.state(), platform::ManagerListener::State::Listening);
-  EXPECT_TRUE(platform::findManager("Heron"));
 }
 
 TEST_F(Startup, ScannerNamesStayInsideTheDataFolder) {

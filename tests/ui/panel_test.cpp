@@ -10,7 +10,6 @@
 #include "app/core/manager_messages.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/led_display.h"
-#include "app/ui/manager_inbox.h"
 #include "app/ui/more_pages_dialog.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/obx_dialog.h"
@@ -164,20 +163,6 @@ TEST_F(Panel, ExitEndsTheRun) {
   p.dispatcher().exit();
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(p.isVisible());
-}
-
-TEST_F(Panel, RecordsFromOtherCopiesReachTheDispatch) {
-  COBXDlg& p = panel();
-  ManagerInbox inbox(platform::ManagerListener::listen("Heron"));
-  QObject::connect(&inbox, &ManagerInbox::received, [&p](const platform::ManagerRecord& r) {
-    p.dispatcher().onManagerMessage(r.message, r.first, r.second);
-  });
-  QSignalSpy ended(&p, &COBXDlg::runEnded);
-  ASSERT_TRUE(platform::postToManager("Heron", {manager_message::kButtonEvent, 2, 1}));
-  ASSERT_TRUE(platform::postToManager(
-      "Heron", {manager_message::kCommand, manager_message::kExitCommand, 0}));
-  EXPECT_TRUE(ended.wait(5000));
-  EXPECT_THAT(logMessages(), Contains("Button 2 is clicked."));
 }
 
 TEST(MorePagesPrompt, OkFinishAndAPressWhileItShows) {
