@@ -7,7 +7,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/core/manager_messages.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/led_display.h"
 #include "app/ui/more_pages_dialog.h"
