@@ -1,0 +1,95 @@
+#include "app/core/command_line.h"
+
+#include <array>
+#include <utility>
+
+#include "platform/text.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr std::string_view kDeviceSwitch = "/StiDevice:";
+constexpr std::string_view kEventSwitch = "/StiEvent:";
+constexpr std::string_view kProductSwitch = "/ProductCode:";
+constexpr std::size_t kProductCodeLength = 38;
+
+// Event identifiers of the scanner's still-image events, in lower case.
+constexpr std::array<std::pair<std::string_view, int>, 20> kEvents = {{
+    {"{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}", 0},
+    {"{2f596c80-76ec-11da-aafd-0050ba1aca6f}", 1},
+    {"{556b9161-dd64-11d7-aafb-0050ba1aca6f}", 11},
+    {"{2f596c81-76ec-11da-aafd-0050ba1aca6f}", 2},
+    {"{556b9162-dd64-11d7-aafb-0050ba1aca6f}", 12},
+    {"{2f596c82-76ec-11da-aafd-0050ba1aca6f}", 3},
+    {"{556b9163-dd64-11d7-aafb-0050ba1aca6f}", 13},
+    {"{2f596c83-76ec-11da-aafd-0050ba1aca6f}", 4},
+    {"{d87c0860-dd6d-11d7-aafb-0050ba1aca6f}", 14},
+    {"{2f596c84-76ec-11da-aafd-0050ba1aca6f}", 5},
+    {"{d87c0861-dd6d-11d7-aafb-0050ba1aca6f}", 15},
+    {"{2f596c85-76ec-11da-aafd-0050ba1aca6f}", 6},
+    {"{d87c0862-dd6d-11d7-aafb-0050ba1aca6f}", 16},
+    {"{2f596c86-76ec-11da-aafd-0050ba1aca6f}", 7},
+    {"{d87c0863-dd6d-11d7-aafb-0050ba1aca6f}", 17},
+    {"{2f596c87-76ec-11da-aafd-0050ba1aca6f}", 8},
+    {"{d87c0864-dd6d-11d7-aafb-0050ba1aca6f}", 18},
+    {"{2f596c88-76ec-11da-aafd-0050ba1aca6f}", 9},
+    {"{d87c0865-dd6d-11d7-aafb-0050ba1aca6f}", 19},
+    {"configuration", 10},
+}};
+
+bool contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string joinCommandLine(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+StartForm startForm(std::string_view commandLine) {
+  if (contains(commandLine, kDeviceSwitch)) return StartForm::Scanner;
+  if (contains(commandLine, "-closeobx")) return StartForm::Uninstall;
+  if (contains(commandLine, kProductSwitch)) return StartForm::Install;
+  if (contains(commandLine, "/Configure")) return StartForm::Configure;
+  return StartForm::StartAll;
+}
+
+std::optional<std::string> stiDeviceName(std::string_view commandLine) {
+  const std::size_t at = commandLine.find(kDeviceSwitch);
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::size_t begin = at + kDeviceSwitch.size();
+  const std::size_t blank = commandLine.find(' ', begin);
+  if (blank == std::string_view::npos) return std::nullopt;
+  return std::string(commandLine.substr(begin, blank - begin));
+}
+
+std::string stiEventText(std::string_view commandLine) {
+  const std::size_t at = commandLine.find(kEventSwitch);
+  if (at != std::string_view::npos) {
+    return std::string(commandLine.substr(at + kEventSwitch.size()));
+  }
+  return commandLine.size() > 9 ? std::string(commandLine.substr(9)) : std::string();
+}
+
+std::string productCode(std::string_view commandLine) {
+  const std::size_t at = commandLine.find(kProductSwitch);
+  if (at == std::string_view::npos) return {};
+  return std::string(commandLine.substr(at + kProductSwitch.size(), kProductCodeLength));
+}
+
+int eventCode(std::string_view eventText) {
+  const std::string lower = platform::asciiLowerCopy(eventText);
+  for (const auto& [identifier, code] : kEvents) {
+    if (lower == identifier) return code;
+  }
+  return -1;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,143 @@
+#include "app/core/obx_app.h"
+
+#include <algorithm>
+
+#include "app/core/activity_log.h"
+#include "app/core/command_line.h"
+#include "app/core/manager_messages.h"
+#include "app/core/startup_marker.h"
+#include "platform/environment.h"
+
+namespace ostrel {
+
+bool COBXApp::start(std::string_view commandLine) {
+  ActivityLog::removeOldLogs();
+  // The line is outside input: a line break in it must not forge log lines.
+  std::string logged(commandLine);
+  std::replace_if(
+      logged.begin(), logged.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  Log(logged);
+  Log("Ostrel Start Up...");
+  switch (startForm(commandLine)) {
+    case StartForm::Scanner:
+      return startForScanner(commandLine);
+    case StartForm::Uninstall:
+      parts_.installation.cleanUpBeforeRemoval();
+      Log("Ostrel exit.");
+      return false;
+    case StartForm::Install:
+      parts_.installation.registerAfterInstall(productCode(commandLine));
+      Log("Ostrel exit.");
+      return false;
+    case StartForm::Configure:
+      Log("Ostrel is searching for valid scanners...");
+      parts_.installation.startAllConfigurations();
+      Log("Ostrel exit.");
+      return false;
+    case StartForm::StartAll:
+      Log("Ostrel is searching for valid scanners...");
+      parts_.installation.startAllManagers();
+      Log("Ostrel exit");
+      return false;
+  }
+  return false;
+}
+
+bool COBXApp::startForScanner(std::string_view commandLine) {
+  const auto device = stiDeviceName(commandLine);
+  if (!device) {
+    Log("Ostrel exits due to invalid command line.");
+    return false;
+  }
+  if (!parts_.scanner.findDriver(*device)) {
+    Log("Ostrel exits due to no scanner matched.");
+    return false;
+  }
+  const std::string name = parts_.scanner.scannerName();
+  applicationLog().setScannerName(name);
+  const int code = eventCode(stiEventText(commandLine));
+
+  const std::string folder = scannerFolder(name);
+  platform::createFolder(folder);
+  bool running = false;
+  if (!readStartupMarker(name)) {
+    writeStartupMarker(name, true);
+    ownsMarker_ = true;
+  } else {
+    running = searchRunningManager(name);
+    // Not found: the marker was left by a manager that did not end cleanly.
+    ownsMarker_ = !running;
+  }
+
+  if (code < 0) {
+    Log("Ostrel close the existing OBX.");
+    platform::postToManager(name, {manager_message::kCommand, manager_message::kExitCommand, 0});
+    Log("Ostrel exits.");
+    return false;
+  }
+  if (code > 0 && running) {
+    forwardEvent(name, code);
+    Log("Ostrel exit.");
+    return false;
+  }
+  if (code == 0 && running) {
+    Log("Ostrel exits due to other application existing.");
+    return false;
+  }
+  pendingEventCode_ = code;
+
+  if (!parts_.scanner.queryAbilities()) {
+    Log("Ostrel exit due to setup scanner failed.");
+    return false;
+  }
+  Log("Load ABBYY engine.");
+  parts_.job.loadRecognitionEngine();
+  platform::createFolder(folder);
+  parts_.profiles.createOrLoad(folder, parts_.scanner.buttonCount());
+  return true;
+}
+
+bool COBXApp::searchRunningManager(const std::string& scannerName) {
+  for (int attempt = 0; attempt < kSearchTries; ++attempt) {
+    if (platform::findManager(scannerName)) return true;
+    parts_.wait(kSearchPause);
+  }
+  return false;
+}
+
+void COBXApp::forwardEvent(const std::string& scannerName, int code) {
+  Log("Ostrel post a message to the existing OBX.");
+  if (!platform::postToManager(
+          scannerName, {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
+    Log("Ostrel could not reach the existing OBX.");
+  }
+}
+
+platform::ManagerListener COBXApp::claimManagerSocket() {
+  const std::string name = parts_.scanner.scannerName();
+  auto listener = platform::ManagerListener::listen(name);
+  switch (listener.state()) {
+    case platform::ManagerListener::State::Listening:
+      break;
+    case platform::ManagerListener::State::ManagerRunning:
+      // That manager wrote the marker too and clears it when it ends.
+      ownsMarker_ = false;
+      if (pendingEventCode_ != 0) {
+        forwardEvent(name, pendingEventCode_);
+      } else {
+        Log("Ostrel exits due to other application existing.");
+      }
+      break;
+    case platform::ManagerListener::State::Failed:
+      Log("Ostrel cannot receive button events: " + listener.error());
+      break;
+  }
+  return listener;
+}
+
+void COBXApp::finish() {
+  parts_.profiles.release();
+  if (ownsMarker_) writeStartupMarker(parts_.scanner.scannerName(), false);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,61 @@
+#pragma once
+// The application object: the start-up that decides what this copy of the
+// program does, and the exit step that runs whatever path the start took.
+//
+// start() runs the common start and dispatches on the command line. For a
+// scanner it matches the device, reads the marker, searches for a running
+// manager, forwards to it or becomes the manager; it returns true when this copy
+// must now run the manager's panel. finish() is the exit step and must be called
+// on every path.
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/core/manager_interfaces.h"
+#include "platform/manager_channel.h"
+
+namespace ostrel {
+
+struct StartupParts {
+  ScannerDriver& scanner;
+  ButtonProfiles& profiles;
+  ScanJob& job;
+  InstallationTasks& installation;
+  // How the manager search waits between its tries; tests count the waits.
+  std::function<void(std::chrono::milliseconds)> wait;
+};
+
+class COBXApp {
+ public:
+  // The search for a running manager: this many tries, a pause after each miss.
+  static constexpr int kSearchTries = 15;
+  static constexpr std::chrono::milliseconds kSearchPause{200};
+
+  explicit COBXApp(StartupParts parts) : parts_(std::move(parts)) {}
+
+  bool start(std::string_view commandLine);
+
+  // Claims the scanner's manager socket when the panel opens. When another
+  // manager already answers there (two copies that started together both took
+  // the marker), this copy hands its pending event to that one instead and gives
+  // the marker up; the result then is not listening and the panel must not run.
+  platform::ManagerListener claimManagerSocket();
+
+  // The event code the manager must act on once its panel is up; 0 for none.
+  int pendingEventCode() const { return pendingEventCode_; }
+  void clearPendingEventCode() { pendingEventCode_ = 0; }
+
+  void finish();
+
+ private:
+  bool startForScanner(std::string_view commandLine);
+  bool searchRunningManager(const std::string& scannerName);
+  void forwardEvent(const std::string& scannerName, int code);
+
+  StartupParts parts_;
+  int pendingEventCode_ = 0;
+  bool ownsMarker_ = false;
+};
+
+}  // namespace ostrel

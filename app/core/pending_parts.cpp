@@ -1,0 +1,51 @@
+#include "app/core/pending_parts.h"
+
+#include "app/core/activity_log.h"
+
+namespace ostrel {
+
+void PendingScanJob::loadRecognitionEngine() { Log("Text recognition is not available yet."); }
+
+int PendingScanJob::StartOutput(CButtonSetting& button) {
+  Log("The scan job is not available yet; button " + button.section + " does not scan.");
+  return 0;
+}
+
+int PendingScanJob::HandlePage(Dib, int side) {
+  Log("The scan job is not available yet; a page of side " + std::to_string(side) + " is dropped.");
+  return 0;
+}
+
+int PendingScanJob::FinishOutput() {
+  Log("The scan job is not available yet; there is no output to finish.");
+  return 0;
+}
+
+void PendingConfigurationWindow::run(int button) {
+  Log("The configuration window is not available yet (button " + std::to_string(button) + ").");
+}
+
+std::optional<std::string> PendingCloudAccountDialog::run(CButtonSetting&, int number) {
+  Log("The cloud account dialog is not available yet; button " + std::to_string(number) +
+      " is not scanned.");
+  return std::nullopt;
+}
+
+void PendingInstallationTasks::startAllManagers() {
+  Log("Starting a manager for every scanner is not available yet.");
+}
+
+void PendingInstallationTasks::startAllConfigurations() {
+  Log("Starting the configuration of every scanner is not available yet.");
+}
+
+void PendingInstallationTasks::registerAfterInstall(std::string_view productCode) {
+  Log("Registration after installation is not available yet (product code \"" +
+      std::string(productCode) + "\").");
+}
+
+void PendingInstallationTasks::cleanUpBeforeRemoval() {
+  Log("Clean-up before removal is not available yet.");
+}
+
+}  // namespace ostrel

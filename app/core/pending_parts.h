@@ -1,0 +1,45 @@
+#pragma once
+// Stand-ins for the parts of the manager that are still being built elsewhere:
+// each one logs what it was asked and does nothing else. None of them pretends:
+// a scan that cannot run says so and reports that it did not start.
+#include "app/core/manager_interfaces.h"
+
+namespace ostrel {
+
+class PendingScanJob : public ScanJob {
+ public:
+  void loadRecognitionEngine() override;
+  int StartOutput(CButtonSetting& button) override;
+  bool loginFailed() const override { return false; }
+  void setDuplex(bool) override {}
+  int HandlePage(Dib page, int side) override;
+  int FinishOutput() override;
+};
+
+class PendingConfigurationWindow : public ConfigurationWindow {
+ public:
+  void run(int button) override;
+  void requestClose() override {}
+};
+
+class PendingCloudAccountDialog : public CloudAccountDialog {
+ public:
+  std::optional<std::string> run(CButtonSetting& button, int number) override;
+  void requestClose() override {}
+};
+
+class PendingFaxService : public FaxService {
+ public:
+  bool started() const override { return false; }
+  void stop() override {}
+};
+
+class PendingInstallationTasks : public InstallationTasks {
+ public:
+  void startAllManagers() override;
+  void startAllConfigurations() override;
+  void registerAfterInstall(std::string_view productCode) override;
+  void cleanUpBeforeRemoval() override;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,14 @@
+#include "app/ui/manager_inbox.h"
+
+namespace ostrel {
+
+ManagerInbox::ManagerInbox(platform::ManagerListener listener, QObject* parent)
+    : QObject(parent), listener_(std::move(listener)) {
+  if (listener_.fd() < 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(listener_.fd(), QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    while (const auto record = listener_.receive()) emit received(*record);
+  });
+}
+
+}  // namespace ostrel

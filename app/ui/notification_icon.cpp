@@ -1,0 +1,87 @@
+#include "app/ui/notification_icon.h"
+
+#include "app/core/localized_text.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr int kBalloonMaxChars = 255;
+
+}  // namespace
+
+NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObject* parent)
+    : QObject(parent),
+      tray_(icon),
+      configuration_(menu_.addAction(QStringLiteral("Configuration"))),
+      about_(menu_.addAction(QStringLiteral("About"))),
+      exit_(nullptr),
+      retryTimer_(new QTimer(this)),
+      balloonTimer_(new QTimer(this)) {
+  menu_.addSeparator();
+  exit_ = menu_.addAction(QStringLiteral("Exit"));
+  tray_.setToolTip(tip);
+  tray_.setContextMenu(&menu_);
+  // The texts are looked up each time the menu opens, so a new translation file
+  // shows without a restart.
+  connect(&menu_, &QMenu::aboutToShow, this, &NotificationIcon::localizeMenu);
+  connect(configuration_, &QAction::triggered, this, &NotificationIcon::configurationRequested);
+  connect(about_, &QAction::triggered, this, &NotificationIcon::aboutRequested);
+  connect(exit_, &QAction::triggered, this, &NotificationIcon::exitRequested);
+  connect(&tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+    if (why == QSystemTrayIcon::Trigger) emit showPanelRequested();
+  });
+
+  retryTimer_->setObjectName(QStringLiteral("trayRetryTimer"));
+  retryTimer_->setInterval(kRetryMilliseconds);
+  connect(retryTimer_, &QTimer::timeout, this, [this] {
+    if (tryAdd()) retryTimer_->stop();
+  });
+  balloonTimer_->setObjectName(QStringLiteral("balloonTimer"));
+  balloonTimer_->setSingleShot(true);
+  balloonTimer_->setInterval(kBalloonMilliseconds);
+  connect(balloonTimer_, &QTimer::timeout, this, &NotificationIcon::clearBalloon);
+  localizeMenu();
+}
+
+void NotificationIcon::localizeMenu() {
+  configuration_->setText(QString::fromStdString(text_("Menu", "Menu1", "Configuration")));
+  about_->setText(QString::fromStdString(text_("Menu", "Menu2", "About")));
+  exit_->setText(QString::fromStdString(text_("Menu", "Menu3", "Exit")));
+}
+
+void NotificationIcon::add(const QString& connectedText) {
+  connectedText_ = connectedText;
+  if (!tryAdd()) retryTimer_->start();
+}
+
+bool NotificationIcon::tryAdd() {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  tray_.show();
+  showBalloon(connectedText_);
+  return true;
+}
+
+void NotificationIcon::remove() {
+  retryTimer_->stop();
+  balloonTimer_->stop();
+  tray_.hide();
+}
+
+void NotificationIcon::showBalloon(const QString& text) {
+  balloonTimer_->stop();
+  balloonText_ = text.left(kBalloonMaxChars);
+  if (tray_.isVisible()) {
+    tray_.showMessage(QStringLiteral("Ostrel"), balloonText_, QSystemTrayIcon::Information,
+                      kBalloonMilliseconds + 1000);
+  }
+  balloonTimer_->start();
+}
+
+void NotificationIcon::clearBalloon() {
+  balloonText_.clear();
+  // An empty title and text take a balloon down rather than show an empty one.
+  if (tray_.isVisible()) tray_.showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
+}
+
+}  // namespace ostrel

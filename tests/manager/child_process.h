@@ -1,0 +1,85 @@
+#pragma once
+// A program of the build run as a child process, with the test's environment.
+// A child still running when its object goes is terminated and reaped.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace ostrel::testing {
+
+class ChildProcess {
+ public:
+  static ChildProcess start(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid = -1;
+    return ChildProcess(pid);
+  }
+
+  // Runs a program to its end; its exit status, or nullopt when it did not end in time.
+  static std::optional<int> run(const std::vector<std::string>& arguments,
+                                std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    ChildProcess child = start(arguments);
+    return child.wait(timeout);
+  }
+
+  ChildProcess(ChildProcess&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
+  ChildProcess& operator=(ChildProcess&&) = delete;
+  ~ChildProcess() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+
+  bool started() const { return pid_ > 0; }
+  void signal(int number) const {
+    if (pid_ > 0) ::kill(pid_, number);
+  }
+
+  // The exit status once the child has ended; nullopt while it still runs.
+  std::optional<int> wait(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (pid_ > 0) {
+      int status = 0;
+      const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+      if (done == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  explicit ChildProcess(pid_t pid) : pid_(pid) {}
+  pid_t pid_;
+};
+
+// Polls a condition until it holds or the time is up.
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(15)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+}  // namespace ostrel::testing

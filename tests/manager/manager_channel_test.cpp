@@ -1,0 +1,115 @@
+#include "platform/manager_channel.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "tests/support/temp_home.h"
+
+namespace ostrel::platform {
+namespace {
+
+using ostrel::testing::tempRoot;
+
+TEST(ManagerChannel, PostedRecordsArriveInOrder) {
+  auto listener = ManagerListener::listen("Heron");
+  ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
+  EXPECT_TRUE(findManager("Heron"));
+  EXPECT_TRUE(postToManager("Heron", {0x0419, 3, 1}));
+  EXPECT_TRUE(postToManager("Heron", {0x0111, 32773, 0}));
+  EXPECT_EQ(listener.receive(), (ManagerRecord{0x0419, 3, 1}));
+  EXPECT_EQ(listener.receive(), (ManagerRecord{0x0111, 32773, 0}));
+  EXPECT_EQ(listener.receive(), std::nullopt);
+}
+
+TEST(ManagerChannel, NoManagerIsNeitherFoundNorReached) {
+  EXPECT_FALSE(findManager("Heron"));
+  EXPECT_FALSE(postToManager("Heron", {0x0419, 1, 1}));
+}
+
+TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
+  const std::string path = managerSocketPath("Heron");
+  {
+    // A manager that was killed leaves its socket file behind.
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+  ASSERT_TRUE(std::filesystem::exists(path));
+  EXPECT_FALSE(findManager("Heron"));
+  auto listener = ManagerListener::listen("Heron");
+  EXPECT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
+  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+}
+
+TEST(ManagerChannel, ALiveManagerIsNotReplaced) {
+  auto first = ManagerListener::listen("Heron");
+  auto second = ManagerListener::listen("Heron");
+  EXPECT_EQ(second.state(), ManagerListener::State::ManagerRunning);
+  EXPECT_EQ(second.fd(), -1);
+  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+  EXPECT_EQ(first.receive(), (ManagerRecord{1, 2, 3}));
+}
+
+TEST(ManagerChannel, TheSocketFileGoesWithItsManager) {
+  const std::string path = managerSocketPath("Heron");
+  {
+    auto listener = ManagerListener::listen("Heron");
+    auto moved = std::move(listener);
+    EXPECT_EQ(listener.fd(), -1);
+    EXPECT_TRUE(std::filesystem::exists(path));
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(ManagerChannel, RecordsOfAnotherSizeAreDropped) {
+  auto listener = ManagerListener::listen("Heron");
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, managerSocketPath("Heron").c_str());
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const char junk[64] = {1};
+  ::send(fd, junk, sizeof junk, 0);
+  ::send(fd, junk, 5, 0);
+  ::close(fd);
+  EXPECT_TRUE(postToManager("Heron", {7, 8, 9}));
+  EXPECT_EQ(listener.receive(), (ManagerRecord{7, 8, 9}));
+}
+
+TEST(ManagerChannel, AnyScannerNameGivesASafeSocketPath) {
+  const std::string folder = tempRoot() + "/runtime";
+  for (const std::string& name :
+       {std::string("../../etc/x"), std::string("a/b"), std::string(""), std::string(500, 'x'),
+        std::string("\xE6\x89\xAB\xE6\x8F\x8F"), std::string("nul\0byte", 8)}) {
+    const std::string path = managerSocketPath(name);
+    EXPECT_EQ(std::filesystem::path(path).parent_path(), folder) << path;
+    EXPECT_LT(path.size(), sizeof(sockaddr_un::sun_path));
+    auto listener = ManagerListener::listen(name);
+    EXPECT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
+  }
+  EXPECT_NE(managerSocketPath("Heron"), managerSocketPath("heron"));
+}
+
+TEST(ManagerChannel, WithoutRuntimeFolderAPrivateFolderInTmpServes) {
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const std::string folder = managerSocketFolder();
+  ASSERT_EQ(folder, "/tmp/ostrel-" + std::to_string(::getuid()));
+  struct stat st {};
+  ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 077, 0u);
+  EXPECT_EQ(st.st_uid, ::getuid());
+}
+
+}  // namespace
+}  // namespace ostrel::platform

@@ -1,0 +1,230 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "app/core/manager_messages.h"
+#include "app/core/obx_app.h"
+#include "app/core/startup_marker.h"
+#include "platform/environment.h"
+#include "platform/ini_file.h"
+#include "tests/manager/log_reader.h"
+#include "tests/manager/manager_fakes.h"
+#include "tests/support/temp_home.h"
+
+namespace ostrel {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::FakeInstallation;
+using testing::FakeJob;
+using testing::FakeProfiles;
+using testing::FakeScanner;
+using ::testing::IsSupersetOf;
+using testing::Journal;
+using testing::logMessages;
+using testing::tempRoot;
+
+// The marker a manager that still runs, or one that died, has left.
+void leaveMarker(const std::string& scannerName) {
+  platform::createFolderTree(scannerFolder(scannerName));
+  writeStartupMarker(scannerName, true);
+}
+
+constexpr const char* kManagerEvent = "{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}";
+constexpr const char* kButton3Kind2 = "{556b9163-dd64-11d7-aafb-0050ba1aca6f}";
+
+class Startup : public ::testing::Test {
+ protected:
+  Startup() : scanner(journal), profiles(journal), job(journal), installation(journal) {}
+
+  COBXApp makeApp() {
+    return COBXApp({scanner, profiles, job, installation,
+                    [this](std::chrono::milliseconds pause) { waits.push_back(pause); }});
+  }
+  std::string line(const std::string& event) const {
+    return "/opt/ostrel/OBX /StiDevice:" + scanner.device + " /StiEvent:" + event;
+  }
+  std::string marker() const { return startupMarkerPath(scanner.name); }
+  std::string markerValue() const {
+    return platform::GetPrivateProfileString("1", "Startup", "absent", marker());
+  }
+
+  Journal journal;
+  FakeScanner scanner;
+  FakeProfiles profiles;
+  FakeJob job;
+  FakeInstallation installation;
+  std::vector<std::chrono::milliseconds> waits;
+};
+
+TEST_F(Startup, ManagerEventTakesTheMarkerLoadsEverythingAndClearsTheMarkerAtExit) {
+  COBXApp app = makeApp();
+  ASSERT_TRUE(app.start(line(kManagerEvent)));
+  EXPECT_EQ(markerValue(), "1");
+  EXPECT_EQ(app.pendingEventCode(), 0);
+  EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "queryAbilities",
+                                   "loadRecognitionEngine", "createOrLoad 9"));
+  EXPECT_EQ(profiles.loadedFolder, tempRoot() + "/appdata/Ostrel/Heron/");
+  EXPECT_THAT(logMessages(),
+              ElementsAre(line(kManagerEvent), "Ostrel Start Up...", "Load ABBYY engine."));
+  app.finish();
+  EXPECT_EQ(markerValue(), "0");
+  EXPECT_EQ(journal.back(), "release");
+}
+
+TEST_F(Startup, ButtonEventWithoutManagerBecomesThePendingEvent) {
+  scanner.buttons = 6;
+  COBXApp app = makeApp();
+  ASSERT_TRUE(app.start(line(kButton3Kind2)));
+  EXPECT_EQ(app.pendingEventCode(), 13);
+  EXPECT_EQ(journal.back(), "createOrLoad 6");
+}
+
+TEST_F(Startup, InvalidCommandLineAndUnknownScannerEndBeforeTheMarker) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start("/opt/ostrel/OBX /StiDevice:" + scanner.device));
+  COBXApp other = makeApp();
+  EXPECT_FALSE(
+      other.start("/opt/ostrel/OBX /StiDevice:usb:9 /StiEvent:" + std::string(kManagerEvent)));
+  app.finish();
+  other.finish();
+  EXPECT_FALSE(std::filesystem::exists(marker()));
+  const auto log = logMessages();
+  EXPECT_THAT(log, IsSupersetOf({"Ostrel exits due to invalid command line.",
+                                 "Ostrel exits due to no scanner matched."}));
+}
+
+TEST_F(Startup, FailedScannerSetUpGivesTheMarkerBackAndCreatesNoProfiles) {
+  scanner.abilitiesLoad = false;
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line(kManagerEvent)));
+  EXPECT_EQ(logMessages().back(), "Ostrel exit due to setup scanner failed.");
+  EXPECT_EQ(journal.back(), "queryAbilities");
+  app.finish();
+  EXPECT_EQ(markerValue(), "0");
+}
+
+class StartupWithManager : public Startup {
+ protected:
+  StartupWithManager() : listener(platform::ManagerListener::listen("Heron")) {
+    leaveMarker("Heron");
+  }
+  platform::ManagerListener listener;
+};
+
+TEST_F(StartupWithManager, ButtonEventIsForwardedWithButtonAndKind) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line(kButton3Kind2)));
+  app.finish();
+  EXPECT_EQ(listener.receive(), (platform::ManagerRecord{manager_message::kButtonEvent, 3, 2}));
+  EXPECT_TRUE(waits.empty());
+  // The marker stays the running manager's.
+  EXPECT_EQ(markerValue(), "1");
+  const auto log = logMessages();
+  EXPECT_THAT(std::vector<std::string>(log.end() - 2, log.end()),
+              ElementsAre("Ostrel post a message to the existing OBX.", "Ostrel exit."));
+  EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "release"));
+}
+
+TEST_F(StartupWithManager, ConfigurationIsForwardedAsButtonZero) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line("Configuration")));
+  EXPECT_EQ(listener.receive(), (platform::ManagerRecord{manager_message::kButtonEvent, 0, 2}));
+}
+
+TEST_F(StartupWithManager, ManagerEventEndsAtOnce) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line(kManagerEvent)));
+  EXPECT_EQ(logMessages().back(), "Ostrel exits due to other application existing.");
+  EXPECT_EQ(listener.receive(), std::nullopt);
+}
+
+TEST_F(StartupWithManager, UnknownEventSendsTheExitCommand) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line("{00000000-0000-0000-0000-000000000000}")));
+  app.finish();
+  EXPECT_EQ(listener.receive(),
+            (platform::ManagerRecord{manager_message::kCommand, manager_message::kExitCommand, 0}));
+  const auto log = logMessages();
+  EXPECT_THAT(std::vector<std::string>(log.end() - 2, log.end()),
+              ElementsAre("Ostrel close the existing OBX.", "Ostrel exits."));
+  EXPECT_EQ(markerValue(), "1");
+}
+
+TEST_F(Startup, StaleMarkerIsSearchedFifteenTimesThenTakenOver) {
+  leaveMarker("Heron");
+  COBXApp app = makeApp();
+  EXPECT_TRUE(app.start(line(kButton3Kind2)));
+  EXPECT_EQ(waits, std::vector<std::chrono::milliseconds>(15, std::chrono::milliseconds(200)));
+  EXPECT_EQ(app.pendingEventCode(), 13);
+  app.finish();
+  EXPECT_EQ(markerValue(), "0");
+}
+
+TEST_F(Startup, UnknownEventWithoutManagerLeavesTheMarkerAtZero) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line("nonsense")));
+  app.finish();
+  EXPECT_EQ(markerValue(), "0");
+}
+
+TEST_F(Startup, ACopyThatLosesTheRaceForTheSocketForwardsItsEvent) {
+  COBXApp app = makeApp();
+  ASSERT_TRUE(app.start(line(kButton3Kind2)));
+  // Another copy became the manager in the meantime.
+  auto winner = platform::ManagerListener::listen("Heron");
+  auto mine = app.claimManagerSocket();
+  EXPECT_EQ(mine.state(), platform::ManagerListener::State::ManagerRunning);
+  EXPECT_EQ(winner.receive(), (platform::ManagerRecord{manager_message::kButtonEvent, 3, 2}));
+  app.finish();
+  // The marker belongs to the winner now.
+  EXPECT_EQ(markerValue(), "1");
+}
+
+TEST_F(Startup, ScannerNamesStayInsideTheDataFolder) {
+  for (const char* name : {"../..", "..", ".", "", "a/../../b", "50%APPDATA%"}) {
+    const std::filesystem::path folder = scannerFolder(name);
+    const std::filesystem::path parent = tempRoot() + "/appdata/Ostrel";
+    EXPECT_EQ(folder.parent_path().parent_path(), parent) << name;
+  }
+  EXPECT_EQ(scannerFolder("Heron"), tempRoot() + "/appdata/Ostrel/Heron/");
+}
+
+TEST_F(Startup, LineBreaksInTheCommandLineStayOnOneLogLine) {
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start("OBX /StiDevice:x\r\n2026-01-01 00:00:00(0001) ->[] forged"));
+  EXPECT_EQ(logMessages().front(), "OBX /StiDevice:x  2026-01-01 00:00:00(0001) ->[] forged");
+}
+
+TEST_F(Startup, InstallationFormsLogTheirLines) {
+  struct Case {
+    std::string commandLine;
+    std::vector<std::string> lines;
+    std::string task;
+  };
+  const std::vector<Case> cases = {
+      {"OBX -closeobx", {"Ostrel exit."}, "cleanUpBeforeRemoval"},
+      {"OBX /ProductCode:{12345678-1234-1234-1234-123456789012}",
+       {"Ostrel exit."},
+       "registerAfterInstall {12345678-1234-1234-1234-123456789012}"},
+      {"OBX /Configure",
+       {"Ostrel is searching for valid scanners...", "Ostrel exit."},
+       "startAllConfigurations"},
+      {"OBX", {"Ostrel is searching for valid scanners...", "Ostrel exit"}, "startAllManagers"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(tempRoot() + "/appdata/Ostrel");
+    journal.clear();
+    COBXApp app = makeApp();
+    EXPECT_FALSE(app.start(c.commandLine));
+    std::vector<std::string> expected = {c.commandLine, "Ostrel Start Up..."};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(logMessages(), expected);
+    EXPECT_THAT(journal, ElementsAre(c.task));
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
