@@ -1,0 +1,51 @@
+#pragma once
+// The files of one batch, by the button's format code: one file per page for
+// BMP, JPEG, GIF and TIFF, or one document for the whole batch, a multi-page
+// TIFF started by the batch's first page or a PDF started with the batch (so a
+// batch without pages still names and ends one, and the PDF writer leaves no
+// file for it). Names come from NextFileName with existing numbered files
+// skipped; the file counter rises exactly as counterRise() says.
+#include <optional>
+#include <string>
+
+#include "app/output/naming/file_namer.h"
+#include "app/output/pdf/pdf_writer.h"
+#include "app/output/writers/counter_rules.h"
+#include "app/output/writers/tiff_writer.h"
+
+namespace ostrel {
+
+enum class OutputKind { singlePage, multiPageTiff, pdf, text, unknown };
+
+OutputKind outputKind(int formatCode);
+
+class BatchOutput {
+ public:
+  BatchOutput(FileNamer& namer, int& counter) : namer_(namer), counter_(counter) {}
+
+  // Starts a batch; a PDF is created at once. A failure leaves no batch open.
+  writers::WriteResult begin(const CButtonSetting& button);
+
+  struct Added {
+    writers::WriteResult result = writers::WriteResult::success();
+    std::string file;  // the single-page file written, to be delivered
+  };
+  Added add(const CButtonSetting& button, const Dib& page);
+
+  struct Ended {
+    writers::WriteResult result = writers::WriteResult::success();
+    std::string file;  // the completed document, to be delivered; empty when none
+  };
+  // Closes the open document, if any.
+  Ended end(const CButtonSetting& button);
+
+ private:
+  void raiseCounter(const CButtonSetting& button, writers::CounterRise when);
+
+  FileNamer& namer_;
+  int& counter_;
+  std::optional<writers::TiffWriter> tiff_;
+  std::optional<pdf::PdfWriter> pdf_;
+};
+
+}  // namespace ostrel

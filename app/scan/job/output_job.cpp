@@ -1,0 +1,292 @@
+#include "app/scan/job/output_job.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/core/activity_log.h"
+#include "app/output/cleanup/blank_page.h"
+#include "app/output/cleanup/depth_conversion.h"
+#include "app/output/page_steps/page_steps.h"
+#include "app/scan/job/barcode_in_name.h"
+#include "app/scan/job/cloud_folder_chooser.h"
+#include "app/scan/job/output_folder.h"
+#include "app/settings/application_setting_file.h"
+#include "app/settings/profile_path.h"
+#include "platform/environment.h"
+
+namespace ostrel {
+
+OutputJob::OutputJob(OutputJobParts parts)
+    : parts_(std::move(parts)),
+      text_(resourceSettingPath(parts_.programFolder)),
+      namer_(naming_, parts_.ui, text_.filePath()),
+      batch_(namer_, naming_.counter) {}
+
+void OutputJob::loadRecognitionEngine() { ocr_.load(parts_.programFolder + "/OBX"); }
+
+const CScanSetting& OutputJob::scanProfile() const {
+  return button_ && button_->scanSetting ? *button_->scanSetting : defaultProfile_;
+}
+
+const CApplicationSetting* OutputJob::destination() const {
+  return button_ ? button_->applicationSetting : nullptr;
+}
+
+void OutputJob::reportFailure(const char* key, const char* englishDefault, const std::string& detail) {
+  Log(std::string(englishDefault) + " " + detail);
+  parts_.ui.showMessage(text_("Else", key, englishDefault) + "\n" + detail, MessageKind::Error);
+}
+
+int OutputJob::StartOutput(CButtonSetting& button) {
+  if (!ocr_.isLoaded()) loadRecognitionEngine();
+  // A barcode read in an earlier job must not name this job's files.
+  naming_.barcodeText.clear();
+  return startOutput(button, Start::job);
+}
+
+int OutputJob::startOutput(CButtonSetting& button, Start start) {
+  deliveryList_.clear();
+  batchImageCount_ = 0;
+  aborted_ = false;
+  button_ = &button;
+
+  const OutputKind kind = outputKind(button.fileFormat);
+  if (kind == OutputKind::unknown) {
+    Log("Button " + button.section + " has the unknown file format " + std::to_string(button.fileFormat) + ".");
+    return 0;
+  }
+  if (kind == OutputKind::text) {
+    // Scanning would drop every page: there is no text writer to take them.
+    reportFailure("TextOutput", "Text, rich text and document outputs are not made yet; choose an image or PDF format.",
+                  "Button " + button.section + " does not scan.");
+    return 0;
+  }
+
+  const std::optional<std::string> chosen = chooseFolder(button, start);
+  if (!chosen) return 0;
+  chosenFolder_ = *chosen;
+  std::string folder = chosenFolder_;
+  if (scanProfile().createSubfolder != 0) folder = namer_.WithSubfolder(folder, button.subfolderName);
+  if (!platform::createFolderTree(folder)) {
+    reportFailure("FolderNotCreated", "The output folder cannot be created.", folder);
+    return 0;
+  }
+  naming_.outputFolder = folder;
+
+  if (kind == OutputKind::singlePage || kind == OutputKind::multiPageTiff) pending_.clear();
+  if (writers::WriteResult begun = batch_.begin(button); !begun) {
+    reportFailure("PageNotSaved", "The output file cannot be created.", begun.error());
+    return 0;
+  }
+  return 1;
+}
+
+std::optional<std::string> OutputJob::chooseFolder(CButtonSetting& button, Start start) {
+  if (button.selectFolder != 1) {
+    std::string folder = destinationFolder(button);
+    if (folder.empty()) {
+      // An empty folder would scatter the files into the current directory.
+      folder = defaultFolderBase();
+      Log("Button " + button.section + " names no folder; its files go to " + folder + ".");
+    }
+    return folder;
+  }
+  const CApplicationSetting* target = destination();
+  if (target && target->path == destination::kGoogle) return cloudFolder(button, start);
+
+  const auto browsed = parts_.ui.browseForFolder(text_("Else", "Message5", "Choose the path:"), button.imageFolder);
+  if (!browsed) {
+    // A cancelled browser leaves no folder; writing relative to the current
+    // directory would put the files wherever the manager happens to run.
+    if (start == Start::job) {
+      Log("No folder was chosen; button " + button.section + " does not scan.");
+      return std::nullopt;
+    }
+    Log("No folder was chosen for the next file; it goes to " + chosenFolder_ + " as the last one did.");
+    return chosenFolder_;
+  }
+  const std::string folder = withSeparator(*browsed);
+  if (button.rememberLastFolder == 1) button.imageFolder = folder;
+  return folder;
+}
+
+std::optional<std::string> OutputJob::cloudFolder(CButtonSetting& button, Start start) {
+  const CloudFolderChoice choice = chooseCloudFolder(parts_.programFolder + "/" + kCloudChooserLibrary, button);
+  switch (choice.outcome) {
+    case CloudFolderOutcome::libraryMissing:
+      parts_.ui.showMessage(text_("Else", "Message3", "Drovel.dll is missing."), MessageKind::Information);
+      break;
+    case CloudFolderOutcome::loginFailed:
+      parts_.ui.showMessage(text_("Else", "Message4",
+                                  "Login to Google docs has failed. Please confirm your account and\npassword are "
+                                  "correct and that you have internet access.\nPlease try again later."),
+                            MessageKind::Warning);
+      if (start == Start::job) {
+        aborted_ = true;
+        return std::nullopt;
+      }
+      // Pages are already on their way: they go on into the cloud folder chosen before.
+      Log("The cloud login failed between two files; the scan goes on into the cloud folder chosen before.");
+      break;
+    case CloudFolderOutcome::chosen:
+      button.imageFolder = choice.folderPath;
+      button.id = choice.folderId;
+      break;
+    case CloudFolderOutcome::notChosen:
+      button.imageFolder.clear();
+      button.id.clear();
+      break;
+  }
+  return cloudTemporaryFolder();
+}
+
+int OutputJob::HandlePage(Dib page, int side) {
+  if (!destination()) {
+    Log("A scanned page arrived with no job or no destination to take it; it is dropped and the scan stops.");
+    return 0;
+  }
+  const CScanSetting& profile = scanProfile();
+  const PageSide pageSide = side == 1 ? PageSide::Back : PageSide::Front;
+  page = rotateByProfile(std::move(page), pageSide, profile);
+  page = cleanEdgesByProfile(std::move(page), profile);
+  int result = 1;
+  for (Dib& next : stitcher_.add(std::move(page), pageSide, duplex_, profile)) {
+    if (processPage(std::move(next)) == 0) result = 0;
+  }
+  return result;
+}
+
+// Blank removal, barcodes, batch separation and writing, for one page (a joined
+// one when stitching).
+int OutputJob::processPage(Dib page) {
+  const CScanSetting& profile = scanProfile();
+  std::optional<bool> blank;
+  const auto isBlank = [&] {
+    if (!blank) blank = IsBlankPage(page, profile);
+    return *blank;
+  };
+  if (profile.blankPageRemove == 1 && isBlank()) return 1;
+
+  if (profile.batchMode == 3 || nameUsesBarcode(button_->imageName)) {
+    const BarcodeReading reading = readBarcodesByProfile(page, profile, parts_.ui);
+    barcodeCount_ = reading.count;
+    if (reading.count > 0) naming_.barcodeText = reading.text;
+  }
+
+  switch (profile.batchMode) {
+    case 1: {
+      // A count below 1 would divide by zero: every image then starts a file.
+      const int perFile = std::max(1, profile.batchPageNum);
+      if (batchImageCount_ != 0 && batchImageCount_ % perFile == 0 && !nextOutput("this page is not saved")) return 0;
+      ++batchImageCount_;
+      break;
+    }
+    case 2:
+      if (isBlank()) return nextOutput("") ? 1 : 0;
+      break;
+    case 3:
+      if (barcodeCount_ != 0) {
+        barcodeCount_ = 0;
+        if (!nextOutput("the page with the barcode is not saved")) return 0;
+      }
+      break;
+    default: break;
+  }
+  return writePage(std::move(page));
+}
+
+// A batch boundary: the current output is finished and delivered, and the next
+// one started. False when the next cannot start; the pass then stops.
+bool OutputJob::nextOutput(const char* pageFate) {
+  finishOutput();
+  if (startOutput(*button_, Start::boundary) == 1) return true;
+  Log(std::string("The next file of button ") + button_->section + " cannot be started; the scan stops" +
+      (*pageFate ? std::string("; ") + pageFate : std::string()) + ".");
+  return false;
+}
+
+int OutputJob::writePage(Dib page) {
+  // JPEG has no bilevel mode: a black-and-white page is saved as the grey page it shows.
+  if (button_->fileFormat == format::kJpeg && page.bitsPerPixel() == 1) {
+    if (auto grey = ToGrey8(page)) page = std::move(*grey);
+  }
+  const BatchOutput::Added added = batch_.add(*button_, page);
+  if (!added.result) {
+    reportFailure("PageNotSaved", "A scanned page cannot be saved; the scan stops.", added.result.error());
+    return 0;
+  }
+  if (!added.file.empty()) {
+    if (destination()->singleEvent != 0) {
+      pending_.push_back(added.file);
+    } else {
+      DeliverFile(added.file);
+    }
+  }
+  return 1;
+}
+
+int OutputJob::FinishOutput() {
+  if (!button_) return 0;
+  std::optional<Dib> front = stitcher_.takeHeldFront();
+  if (front && destination()) {
+    Log("The last front page had no back page to be joined with; it is saved alone.");
+    processPage(std::move(*front));
+  }
+  finishOutput();
+  button_ = nullptr;
+  return 1;
+}
+
+void OutputJob::finishOutput() {
+  const CApplicationSetting* target = destination();
+  if (target && target->singleEvent != 0) deliverPending();
+  const BatchOutput::Ended ended = batch_.end(*button_);
+  if (!ended.result) reportFailure("PageNotSaved", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.file.empty()) DeliverFile(ended.file);
+
+  if (target) {
+    const std::string& kind = target->path;
+    if (kind == destination::kMail && !deliveryList_.empty()) {
+      parts_.delivery.mail(deliveryList_);
+    } else if (kind == destination::kPrint && !deliveryList_.empty()) {
+      parts_.delivery.print(*button_, deliveryList_);
+    } else if (kind == destination::kFax) {
+      parts_.delivery.fax(deliveryList_);
+    }
+  }
+  deliveryList_.clear();
+}
+
+void OutputJob::DeliverFile(const std::string& path) {
+  const CApplicationSetting* target = destination();
+  if (!target || target->path.empty()) return;
+  if (!platform::fileExists(path)) {
+    Log("Nothing to deliver: " + path + " does not exist.");
+    return;
+  }
+  const std::string& kind = target->path;
+  if (kind == destination::kPrint || kind == destination::kMail || kind == destination::kFax) {
+    deliveryList_.push_back(path);
+  } else if (kind == destination::kGoogle) {
+    parts_.delivery.upload(*button_, path);
+  } else {
+    parts_.delivery.launchWithFile(*target, *button_, path);
+  }
+}
+
+void OutputJob::deliverPending() {
+  const std::vector<std::string> files = std::exchange(pending_, {});
+  const CApplicationSetting* target = destination();
+  if (files.empty() || !target || target->path.empty()) return;
+  // Printing, mail, fax and the uploader take files one by one: a quoted list
+  // is no file they could find.
+  if (isDestinationKeyword(target->path)) {
+    for (const std::string& file : files) DeliverFile(file);
+    return;
+  }
+  std::string quoted;
+  for (const std::string& file : files) quoted += "\"" + file + "\" ";
+  parts_.delivery.launchWithList(*target, *button_, quoted, static_cast<int>(files.size()) + 1);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,90 @@
+#pragma once
+// OutputJob: the scan job, one object for the whole run, so its file counter
+// carries on from one press to the next. For a press it prepares the output
+// (folder, dated subfolder, first file), takes every scanned page through the
+// page step (rotation, edge clean-up, stitching, blank removal, barcodes, batch
+// separation, writing), and at the end closes the output and hands the files to
+// the button's destination.
+//
+// Where a step cannot go on it says so in the activity log (and in a message
+// where the user must act) rather than lose pages: a page that cannot be saved
+// stops the pass, so the sheets not yet fed stay in the feeder.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/core/manager_interfaces.h"
+#include "app/core/user_interface.h"
+#include "app/delivery/destination_delivery.h"
+#include "app/output/naming/file_namer.h"
+#include "app/output/ocr/recognition_engine.h"
+#include "app/output/page_steps/page_stitcher.h"
+#include "app/scan/job/batch_output.h"
+#include "app/settings/localized_text.h"
+
+namespace ostrel {
+
+struct OutputJobParts {
+  UserInterface& ui;
+  DestinationDelivery& delivery;
+  // The program's folder: the texts file, the cloud chooser library and the
+  // recognition engine's data are found from it.
+  std::string programFolder;
+};
+
+class OutputJob : public ScanJob {
+ public:
+  explicit OutputJob(OutputJobParts parts);
+
+  void loadRecognitionEngine() override;
+  // Starts a job for the button. 0 when it must not scan: the cloud login
+  // failed, the folder browser was cancelled, the folder or the first file
+  // cannot be made, or the format has no writer.
+  int StartOutput(CButtonSetting& button) override;
+  bool loginFailed() const override { return aborted_; }
+  void setDuplex(bool duplex) override { duplex_ = duplex; }
+  int HandlePage(Dib page, int side) override;
+  // Ends the job: a front page still waiting for its back is saved alone, then
+  // the output is closed and delivered.
+  int FinishOutput() override;
+
+  // Hands one written file to the destination; a file that does not exist is skipped.
+  void DeliverFile(const std::string& path);
+
+  int counter() const { return naming_.counter; }
+  const std::string& outputFolder() const { return naming_.outputFolder; }
+
+ private:
+  enum class Start { job, boundary };
+
+  int startOutput(CButtonSetting& button, Start start);
+  std::optional<std::string> chooseFolder(CButtonSetting& button, Start start);
+  std::optional<std::string> cloudFolder(CButtonSetting& button, Start start);
+  int processPage(Dib page);
+  bool nextOutput(const char* pageFate);
+  int writePage(Dib page);
+  void finishOutput();
+  void deliverPending();
+  void reportFailure(const char* key, const char* englishDefault, const std::string& detail);
+  const CScanSetting& scanProfile() const;
+  const CApplicationSetting* destination() const;
+
+  OutputJobParts parts_;
+  LocalizedText text_;
+  NamingState naming_;
+  FileNamer namer_;
+  BatchOutput batch_;
+  PageStitcher stitcher_;
+  ocr::RecognitionEngine ocr_;
+  CScanSetting defaultProfile_;
+  CButtonSetting* button_ = nullptr;  // not owned; set from StartOutput to FinishOutput
+  int batchImageCount_ = 0;
+  int barcodeCount_ = 0;
+  bool aborted_ = false;
+  bool duplex_ = false;
+  std::string chosenFolder_;          // the job's folder before its dated subfolder
+  std::vector<std::string> pending_;  // files waiting for one launch (SingleEvent)
+  std::vector<std::string> deliveryList_;
+};
+
+}  // namespace ostrel
