@@ -21,7 +21,7 @@ class JobReceiver : public PageReceiver {
 void TwainScanSession::run(CButtonSetting& button, ScanJob& job) {
   JobReceiver receiver(job);
   RunButtonScan(config_, receiver, button, ui_,
-                sourceManagerPath_.empty() ? defaultSourceManagerPath() : sourceManagerPath_);
+                sourceManagerPath_.empty() ? defaultSourceManagerPath() : sourceManagerPath_, pump_);
 }
 
 }  // namespace ostrel

@@ -1,6 +1,7 @@
 #pragma once
 // One pass of the feeder through the scanner's TWAIN data source, its pages
 // handed to the scan job as they arrive.
+#include <functional>
 #include <string>
 
 #include "app/core/manager_interfaces.h"
@@ -16,10 +17,15 @@ class TwainScanSession : public ScanSession {
       : config_(config), ui_(ui), sourceManagerPath_(std::move(sourceManagerPath)) {}
   void run(CButtonSetting& button, ScanJob& job) override;
 
+  // The manager's events, handled between pages while a pass runs (see
+  // RunButtonScan); false ends the pass after the page in hand.
+  void setEventPump(std::function<bool()> pump) { pump_ = std::move(pump); }
+
  private:
   ScannerConfig& config_;
   UserInterface& ui_;
   std::string sourceManagerPath_;
+  std::function<bool()> pump_;
 };
 
 }  // namespace ostrel

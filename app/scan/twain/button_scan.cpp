@@ -82,7 +82,7 @@ void SetButtonCapabilities(TwainDataSource& source, const ScannerConfig& config,
 }
 
 void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
-                   const std::string& sourceManagerPath) {
+                   const std::string& sourceManagerPath, const std::function<bool()>& pump) {
   const BusyMark busy(config);
   TwainManager manager(sourceManagerPath);
   manager.OpenSourceManager(desktopWindow());
@@ -103,6 +103,7 @@ void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSet
   SetButtonCapabilities(*source, config, button, button.scanSetting ? *button.scanSetting : defaults);
   source->SetDuplex(source->GetCapability(CAP_DUPLEXENABLED) != 0);
   target.DuplexReported(source->Duplex());
+  source->SetMessagePump(pump);
 
   source->Enable(false, manager.Parent());
   source->TransferNative();

@@ -3,6 +3,7 @@
 // busy, finds the data source whose product name is the scanner's (the last
 // one listed wins), sets its capabilities from the button's scan profile,
 // pulls every page into the receiver, and closes everything again.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,8 +35,11 @@ void SetButtonCapabilities(TwainDataSource& source, const ScannerConfig& config,
                            const CScanSetting& scan);
 
 // "No device found" (section "Else", key "Message1") goes to ui when there is
-// no source or it will not open.
+// no source or it will not open. pump, when given, handles the program's own
+// events between pages (a press meanwhile sees the scanner busy); its false
+// ends the pass after the page in hand.
 void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
-                   const std::string& sourceManagerPath = defaultSourceManagerPath());
+                   const std::string& sourceManagerPath = defaultSourceManagerPath(),
+                   const std::function<bool()>& pump = {});
 
 }  // namespace ostrel

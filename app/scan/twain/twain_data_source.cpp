@@ -161,6 +161,11 @@ int TwainDataSource::TransferNative() {
     const TW_UINT16 end = Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
     ++transfers;
     if (end == TWRC_SUCCESS && pending.Count == 0) break;
+    if (pump_ && !pump_()) {
+      TW_PENDINGXFERS reset{};
+      Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &reset);
+      break;
+    }
   }
   return transfers;
 }
@@ -200,11 +205,8 @@ void TwainDataSource::RunMessageLoop() {
       quietSince = std::chrono::steady_clock::now();
       continue;
     }
-    if (pump_) {
-      if (!pump_()) break;
-    } else {
-      std::this_thread::sleep_for(kPollPause);
-    }
+    if (pump_ && !pump_()) break;
+    std::this_thread::sleep_for(kPollPause);
     if (ui_.ShowUI == 0 && std::chrono::steady_clock::now() - quietSince > kQuietLimit) {
       Log("The scanner's data source sent no event for a minute; it is disabled.");
       break;

@@ -45,7 +45,10 @@ class TwainDataSource {
   // The message filter: asks the source for one event and dispatches it;
   // false when the source had none.
   bool ProcessEvent();
-  // How the message loops wait between polls; returning false leaves the loop.
+  // The caller's own events, handled between the polls of the message loops
+  // and between the images of the native transfer loop, so the program keeps
+  // answering during a session. It must not block. Returning false leaves a
+  // message loop, or ends the native transfers with the pending ones reset.
   void SetMessagePump(std::function<bool()> pump) { pump_ = std::move(pump); }
 
   // Virtual operations, in this order.
