@@ -15,11 +15,14 @@
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
 #include "app/core/twain_scan_session.h"
+#include "app/delivery/pending_delivery.h"
+#include "app/scan/job/output_job.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
 #include "app/ui/qt_user_interface.h"
 #include "app/ui/termination_watcher.h"
+#include "platform/environment.h"
 
 namespace {
 
@@ -36,12 +39,22 @@ bool displayAvailable() {
 }
 
 void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, PanelParts parts) {
+                TerminationSignals& caught, TwainScanSession& session, PanelParts parts) {
   QApplication qt(argc, argv);
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   COBXDlg panel(parts);
-  QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
+  bool ending = false;
+  QObject::connect(&panel, &COBXDlg::runEnded, [&ending] {
+    ending = true;
+    QCoreApplication::exit(0);
+  });
+  // Presses and exit requests are answered while a pass runs: a press then sees
+  // the scanner busy, and an exit ends the pass after the page in hand.
+  session.setEventPump([&ending] {
+    QCoreApplication::processEvents();
+    return !ending;
+  });
   ManagerInbox inbox(std::move(listener));
   QObject::connect(
       &inbox, &ManagerInbox::received, &panel, [&panel](const platform::ManagerRecord& record) {
@@ -67,8 +80,9 @@ int main(int argc, char** argv) {
   ScannerConfig scannerConfig;
   ConfiguredScanner scanner(scannerConfig);
   StoredProfiles profiles;
-  PendingScanJob job;
   QtUserInterface ui;
+  PendingDelivery delivery;
+  OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
   PendingCloudAccountDialog cloudAccount;
@@ -85,7 +99,7 @@ int main(int argc, char** argv) {
     } else if (!displayAvailable()) {
       Log("Ostrel cannot show its panel: there is no display.");
     } else {
-      runManager(argc, argv, app, std::move(listener), caught,
+      runManager(argc, argv, app, std::move(listener), caught, session,
                  {scanner, profiles, job, session, configuration, cloudAccount, fax});
     }
     Log("Ostrel exit.");

@@ -4,23 +4,6 @@
 
 namespace ostrel {
 
-void PendingScanJob::loadRecognitionEngine() { Log("Text recognition is not available yet."); }
-
-int PendingScanJob::StartOutput(CButtonSetting& button) {
-  Log("The scan job is not available yet; button " + button.section + " does not scan.");
-  return 0;
-}
-
-int PendingScanJob::HandlePage(Dib, int side) {
-  Log("The scan job is not available yet; a page of side " + std::to_string(side) + " is dropped.");
-  return 0;
-}
-
-int PendingScanJob::FinishOutput() {
-  Log("The scan job is not available yet; there is no output to finish.");
-  return 0;
-}
-
 void PendingConfigurationWindow::run(int button) {
   Log("The configuration window is not available yet (button " + std::to_string(button) + ").");
 }

@@ -1,20 +1,10 @@
 #pragma once
 // Stand-ins for the parts of the manager that are still being built elsewhere:
-// each one logs what it was asked and does nothing else. None of them pretends:
-// a scan that cannot run says so and reports that it did not start.
+// each one logs what it was asked and does nothing else. None of them pretends
+// to have done what it was asked.
 #include "app/core/manager_interfaces.h"
 
 namespace ostrel {
-
-class PendingScanJob : public ScanJob {
- public:
-  void loadRecognitionEngine() override;
-  int StartOutput(CButtonSetting& button) override;
-  bool loginFailed() const override { return false; }
-  void setDuplex(bool) override {}
-  int HandlePage(Dib page, int side) override;
-  int FinishOutput() override;
-};
 
 class PendingConfigurationWindow : public ConfigurationWindow {
  public:
