@@ -41,6 +41,7 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   if (!ocr_.isLoaded()) loadRecognitionEngine();
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
+  filesWritten_ = 0;
   return startOutput(button, Start::job);
 }
 
@@ -216,6 +217,7 @@ int OutputJob::writePage(Dib page) {
     return 0;
   }
   if (!added.file.empty()) {
+    ++filesWritten_;
     if (destination()->singleEvent != 0) {
       pending_.push_back(added.file);
     } else {
@@ -233,6 +235,8 @@ int OutputJob::FinishOutput() {
     processPage(std::move(*front));
   }
   finishOutput();
+  Log("Button " + button_->section + " finished its scan job: " + std::to_string(filesWritten_) +
+      " file(s) written.");
   button_ = nullptr;
   return 1;
 }
@@ -242,7 +246,10 @@ void OutputJob::finishOutput() {
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
   if (!ended.result) reportFailure("PageNotSaved", "A scanned document cannot be completed.", ended.result.error());
-  if (!ended.file.empty()) DeliverFile(ended.file);
+  if (!ended.file.empty()) {
+    ++filesWritten_;
+    DeliverFile(ended.file);
+  }
 
   if (target) {
     const std::string& kind = target->path;

@@ -78,6 +78,7 @@ class OutputJob : public ScanJob {
   ocr::RecognitionEngine ocr_;
   CScanSetting defaultProfile_;
   CButtonSetting* button_ = nullptr;  // not owned; set from StartOutput to FinishOutput
+  int filesWritten_ = 0;  // in this job, for its closing log line
   int batchImageCount_ = 0;
   int barcodeCount_ = 0;
   bool aborted_ = false;
