@@ -12,58 +12,13 @@
 #include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "platform/manager_channel.h"
-#include "tests/manager/child_process.h"
-#include "tests/manager/log_reader.h"
-#include "tests/support/temp_home.h"
+#include "tests/manager/obx_processes.h"
 
 namespace ostrel {
 namespace {
 
-using testing::binDir;
-using testing::ChildProcess;
+using namespace ostrel::testing;
 using ::testing::Contains;
-using testing::eventually;
-using testing::logMessages;
-
-constexpr const char* kManagerEvent = "{d87c0866-dd6d-11d7-aafb-0050ba1aca6f}";
-constexpr const char* kButton5 = "{2f596c84-76ec-11da-aafd-0050ba1aca6f}";
-constexpr const char* kUnknownEvent = "{00000000-0000-0000-0000-000000000000}";
-
-std::string obx() { return binDir() + "/OBX"; }
-
-void addVirtualScanner(const std::string& deviceId, const std::string& model) {
-  ASSERT_EQ(ChildProcess::run({binDir() + "/ostrel-device", "add-virtual", deviceId, model}), 0);
-}
-
-// The manager of a scanner, started with the manager event; ready once its
-// socket answers.
-ChildProcess startManager(const std::string& deviceId, const std::string& scannerName) {
-  ChildProcess manager =
-      ChildProcess::start({obx(), "/StiDevice:" + deviceId + " /StiEvent:" + kManagerEvent});
-  EXPECT_TRUE(manager.started());
-  EXPECT_TRUE(eventually([&] { return platform::findManager(scannerName); }));
-  return manager;
-}
-
-std::optional<int> sendEvent(const std::string& deviceId, const std::string& event) {
-  // Split arguments here; the manager itself was started with one quoted argument.
-  return ChildProcess::run({obx(), "/StiDevice:" + deviceId, "/StiEvent:" + event});
-}
-
-bool logHas(const std::string& message) {
-  const auto log = logMessages();
-  return std::find(log.begin(), log.end(), message) != log.end();
-}
-
-// Every log file's text, with the scanner names of its lines.
-std::string logText() {
-  std::string text;
-  const std::filesystem::path folder = testing::tempRoot() + "/appdata/Ostrel";
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".log") text += testing::readFile(entry.path().string());
-  }
-  return text;
-}
 
 std::string markerOf(const std::string& scannerName) {
   return platform::GetPrivateProfileString("1", "Startup", "absent",
@@ -71,11 +26,11 @@ std::string markerOf(const std::string& scannerName) {
 }
 
 TEST(ObxProcesses, ButtonPressReachesTheRunningManagerAndAnUnknownEventEndsIt) {
-  addVirtualScanner("usb:04c5:11f3", "Heron");
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
   ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
   EXPECT_EQ(markerOf("Heron"), "1");
 
-  EXPECT_EQ(sendEvent("usb:04c5:11f3", kButton5), 0);
+  EXPECT_EQ(sendEvent("usb:04c5:11f3", buttonEvent(5)), 0);
   EXPECT_TRUE(eventually([] { return logHas("Button 5 is clicked."); }));
   EXPECT_TRUE(logHas("Ostrel post a message to the existing OBX."));
 
@@ -95,7 +50,7 @@ TEST(ObxProcesses, ButtonPressReachesTheRunningManagerAndAnUnknownEventEndsIt) {
 }
 
 TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
-  addVirtualScanner("usb:04c5:11f3", "Heron");
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
   ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
   manager.signal(SIGTERM);
   EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
@@ -104,7 +59,7 @@ TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
 }
 
 TEST(ObxProcesses, AStaleMarkerDelaysTheNextManagerByAboutThreeSeconds) {
-  addVirtualScanner("usb:04c5:11f3", "Heron");
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
   platform::createFolderTree(scannerFolder("Heron"));
   writeStartupMarker("Heron", true);
   const auto begin = std::chrono::steady_clock::now();
@@ -116,13 +71,13 @@ TEST(ObxProcesses, AStaleMarkerDelaysTheNextManagerByAboutThreeSeconds) {
 }
 
 TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {
-  addVirtualScanner("usb:04c5:11f3", "Heron");
-  addVirtualScanner("usb:04c5:1200", "Egret");
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:1200", "Egret"));
   ChildProcess heron = startManager("usb:04c5:11f3", "Heron");
   ChildProcess egret = startManager("usb:04c5:1200", "Egret");
   EXPECT_EQ(markerOf("Egret"), "1");
 
-  EXPECT_EQ(sendEvent("usb:04c5:1200", kButton5), 0);
+  EXPECT_EQ(sendEvent("usb:04c5:1200", buttonEvent(5)), 0);
   // The press is logged by the manager of the scanner it was meant for.
   EXPECT_TRUE(eventually(
       [] { return logText().find("->[Egret] Button 5 is clicked.") != std::string::npos; }));
