@@ -225,6 +225,23 @@ TEST_F(ButtonScanTest, ReceiverStopWithoutEndTransferStillClosesEverything) {
   EXPECT_EQ(receiver.pages[3].firstByte, 40);
 }
 
+TEST_F(ButtonScanTest, ThePumpRunsBetweenPagesAndItsNoEndsThePassWithTheRestReset) {
+  ScannerConfig config = registerScanner("scanner", feederScanner("Tern", stack(4)));
+  std::vector<std::size_t> pagesSeenByPump;
+  const auto pump = [&] {
+    pagesSeenByPump.push_back(receiver.pages.size());
+    return receiver.pages.size() < 2;
+  };
+  RunButtonScan(config, receiver, button, ui, testing::sourceManagerLibrary(), pump);
+  EXPECT_EQ(receiver.pages.size(), 2u);
+  EXPECT_EQ(pagesSeenByPump, (std::vector<std::size_t>{1, 2}));
+  const Lines record = sessionRecord("scanner");
+  const Lines tail(record.end() - 4, record.end());
+  EXPECT_EQ(tail[0], "MSG_ENDXFER 2 pending");
+  EXPECT_EQ(tail[1], "MSG_RESET DAT_PENDINGXFERS");
+  EXPECT_EQ(tail[3], "MSG_CLOSEDS");
+}
+
 TEST_F(ButtonScanTest, TwoSourcesWithTheSameNameTakeTheLastOne) {
   registerScanner("first", feederScanner("Tern", stack(1)));
   const std::string otherPages = testing::tempRoot() + "/other";
