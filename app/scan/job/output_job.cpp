@@ -10,6 +10,7 @@
 #include "app/scan/job/barcode_in_name.h"
 #include "app/scan/job/cloud_folder_chooser.h"
 #include "app/scan/job/output_folder.h"
+#include "app/scan/job/page_memory.h"
 #include "app/settings/application_setting_file.h"
 #include "app/settings/profile_path.h"
 #include "platform/environment.h"
@@ -20,7 +21,9 @@ OutputJob::OutputJob(OutputJobParts parts)
     : parts_(std::move(parts)),
       text_(resourceSettingPath(parts_.programFolder)),
       namer_(naming_, parts_.ui, text_.filePath()),
-      batch_(namer_, naming_.counter) {}
+      batch_(namer_, naming_.counter) {
+  keepPageBuffersForReuse();
+}
 
 void OutputJob::loadRecognitionEngine() { ocr_.load(parts_.programFolder + "/OBX"); }
 
@@ -238,6 +241,7 @@ int OutputJob::FinishOutput() {
   Log("Button " + button_->section + " finished its scan job: " + std::to_string(filesWritten_) +
       " file(s) written.");
   button_ = nullptr;
+  releasePageBuffers();
   return 1;
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// The benchmarks' scan job: a temporary home for its files and log, a user
+// interface that nobody answers, and a storage button whose profile each
+// benchmark sets up.
+#include <string>
+
+#include "app/core/user_interface.h"
+
+namespace ostrel::bench {
+
+// Points APPDATA, HOME and OSTREL_REGISTRY into a fresh temporary folder, once
+// per process, and returns it.
+const std::string& temporaryHome();
+
+class UnattendedUserInterface : public UserInterface {
+ public:
+  void showMessage(std::string_view text, MessageKind kind) override;
+  std::optional<std::string> browseForFolder(std::string_view, std::string_view) override { return std::nullopt; }
+  std::optional<std::string> askSaveName(const SaveNameRequest&) override { return std::nullopt; }
+};
+
+}  // namespace ostrel::bench
