@@ -72,6 +72,8 @@ void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener 
   panel.startManaging(app.pendingEventCode());
   app.clearPendingEventCode();
   QApplication::exec();
+  // The pump refers to this run's application and flag.
+  session.setEventPump({});
 }
 
 }  // namespace
