@@ -211,7 +211,8 @@ class LongPass : public ScanJobProcesses {
     ASSERT_TRUE(eventually([] { return transfers() > 0; }));
   }
   static long transfers() {
-    const std::string record = readFile(tempRoot() + "/appdata/Ostrel/devices/" + std::string(kDevice) + "/session.log");
+    const std::string record =
+        readFile(tempRoot() + "/appdata/Ostrel/devices/" + std::string(kDevice) + "/session.log");
     long count = 0;
     for (std::size_t at = 0; (at = record.find("MSG_GET DAT_IMAGENATIVEXFER", at)) != std::string::npos; ++at) ++count;
     return count;
