@@ -79,7 +79,7 @@ int OutputJob::startOutput(CButtonSetting& button, Start start) {
 
   if (kind == OutputKind::singlePage || kind == OutputKind::multiPageTiff) pending_.clear();
   if (writers::WriteResult begun = batch_.begin(button); !begun) {
-    reportFailure("PageNotSaved", "The output file cannot be created.", begun.error());
+    reportFailure("FileNotCreated", "The output file cannot be created.", begun.error());
     return 0;
   }
   return 1;
@@ -249,7 +249,7 @@ void OutputJob::finishOutput() {
   const CApplicationSetting* target = destination();
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
-  if (!ended.result) reportFailure("PageNotSaved", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.result) reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
   if (!ended.file.empty()) {
     ++filesWritten_;
     DeliverFile(ended.file);
