@@ -36,8 +36,8 @@ std::size_t Dib::strideFor(int width, int bitsPerPixel) {
   return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32) * 4;
 }
 
-std::optional<Dib> Dib::create(int width, int height, int bitsPerPixel, int xDotsPerMetre,
-                               int yDotsPerMetre) {
+std::optional<Dib> Dib::allocate(int width, int height, int bitsPerPixel, int xDotsPerMetre,
+                                 int yDotsPerMetre) {
   if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24) return std::nullopt;
   if (width < 1 || height < 1 || width > kMaxDimension || height > kMaxDimension) return std::nullopt;
   Dib dib;
@@ -49,7 +49,7 @@ std::optional<Dib> Dib::create(int width, int height, int bitsPerPixel, int xDot
   if (dib.pixelBytes() > kMaxPixelBytes) return std::nullopt;
   dib.size_ = dib.pixelOffset() + dib.pixelBytes();
   dib.data_ = std::make_unique_for_overwrite<std::uint8_t[]>(dib.size_);
-  std::memset(dib.data_.get(), 0, dib.size_);
+  std::memset(dib.data_.get(), 0, dib.pixelOffset());
   dib.writeHeader(xDotsPerMetre, yDotsPerMetre);
   if (bitsPerPixel == 1) {
     dib.setPaletteEntry(0, {0, 0, 0, 0});
@@ -60,6 +60,24 @@ std::optional<Dib> Dib::create(int width, int height, int bitsPerPixel, int xDot
       dib.setPaletteEntry(i, {v, v, v, 0});
     }
   }
+  return dib;
+}
+
+std::optional<Dib> Dib::create(int width, int height, int bitsPerPixel, int xDotsPerMetre,
+                               int yDotsPerMetre) {
+  auto dib = allocate(width, height, bitsPerPixel, xDotsPerMetre, yDotsPerMetre);
+  if (dib) std::memset(dib->pixels(), 0, dib->pixelBytes());
+  return dib;
+}
+
+std::optional<Dib> Dib::createForOverwrite(int width, int height, int bitsPerPixel, int xDotsPerMetre,
+                                           int yDotsPerMetre) {
+  auto dib = allocate(width, height, bitsPerPixel, xDotsPerMetre, yDotsPerMetre);
+  if (!dib) return dib;
+  // From the last byte that holds a pixel (it may hold padding bits too) to the
+  // end of the row.
+  const std::size_t kept = static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) / 8;
+  for (int y = 0; y < height; ++y) std::memset(dib->row(y) + kept, 0, dib->stride_ - kept);
   return dib;
 }
 

@@ -2,11 +2,12 @@
 // Barcode reading of the page step: the barcode count and the first barcode's
 // text, for the "<B>" naming token and barcode batch separation.
 //
-// The page is analysed as a 1-bit image (colour and grey pages thresholded
-// with the scan profile's Threshold first). A first pass looks for every
-// format along every row of the page as it lies; when it finds nothing, a
-// second pass also tries the page's quarter turns, with a white frame around
-// the page so codes printed against an edge have their quiet zone.
+// The page is analysed as a two-level image (colour and grey pages thresholded
+// with the scan profile's Threshold) inside a white frame, so codes printed
+// against an edge have their quiet zone. A first pass looks for every format
+// along the rows of the page as it lies; when it finds nothing, a second pass
+// reads the page turned a quarter, where linear codes printed across the page
+// lie along the rows.
 #include <string>
 
 #include "app/core/user_interface.h"

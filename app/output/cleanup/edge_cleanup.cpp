@@ -8,8 +8,12 @@
 namespace ostrel {
 
 std::optional<Dib> CleanEdges(const Dib& page, const CScanSetting& profile) {
-  auto out = newPageLike(page, page.width(), page.height(), page.bitsPerPixel());
-  if (!out) return std::nullopt;
+  Dib out = page.clone();
+  CleanEdgesInPlace(out, profile);
+  return out;
+}
+
+void CleanEdgesInPlace(Dib& page, const CScanSetting& profile) {
   const int width = page.width(), height = page.height();
   const int n = std::clamp(profile.edgeCleanUpSize, 0, std::max(width, height));
   const bool white = profile.edgeCleanUpColor == 0;
@@ -32,17 +36,14 @@ std::optional<Dib> CleanEdges(const Dib& page, const CScanSetting& profile) {
   }
 
   for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = out->row(y);
+    std::uint8_t* row = page.row(y);
     if (y < n || y >= height - n) {
       std::memset(row, fill, rowBytes);
       continue;
     }
-    const std::uint8_t* in = page.row(y);
     std::memset(row, fill, leftEnd);
-    std::memcpy(row + leftEnd, in + leftEnd, rightStart - leftEnd);
     std::memset(row + rightStart, fill, rowBytes - rightStart);
   }
-  return out;
 }
 
 }  // namespace ostrel

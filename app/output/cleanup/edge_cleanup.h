@@ -18,4 +18,7 @@ namespace ostrel {
 // nullopt only when memory for the copy cannot be had.
 std::optional<Dib> CleanEdges(const Dib& page, const CScanSetting& profile);
 
+// The same on a page the caller owns, without a copy.
+void CleanEdgesInPlace(Dib& page, const CScanSetting& profile);
+
 }  // namespace ostrel

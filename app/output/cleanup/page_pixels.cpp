@@ -2,12 +2,24 @@
 
 namespace ostrel {
 
-std::optional<Dib> newPageLike(const Dib& input, int width, int height, int bitsPerPixel) {
-  auto page = Dib::create(width, height, bitsPerPixel, input.xDotsPerMetre(), input.yDotsPerMetre());
-  if (page && bitsPerPixel == input.bitsPerPixel()) {
+namespace {
+
+std::optional<Dib> withPaletteOf(const Dib& input, std::optional<Dib> page) {
+  if (page && page->bitsPerPixel() == input.bitsPerPixel()) {
     for (int i = 0; i < input.paletteSize(); ++i) page->setPaletteEntry(i, input.paletteEntry(i));
   }
   return page;
+}
+
+}  // namespace
+
+std::optional<Dib> newPageLike(const Dib& input, int width, int height, int bitsPerPixel) {
+  return withPaletteOf(input, Dib::create(width, height, bitsPerPixel, input.xDotsPerMetre(), input.yDotsPerMetre()));
+}
+
+std::optional<Dib> newPageToOverwrite(const Dib& input, int width, int height, int bitsPerPixel) {
+  return withPaletteOf(input, Dib::createForOverwrite(width, height, bitsPerPixel, input.xDotsPerMetre(),
+                                                      input.yDotsPerMetre()));
 }
 
 std::array<std::uint8_t, 256> paletteGreys(const Dib& page) {

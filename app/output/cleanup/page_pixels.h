@@ -13,6 +13,8 @@ namespace ostrel {
 // the depth is the input's, its colour table. nullopt when the shape is more
 // than a page image may hold.
 std::optional<Dib> newPageLike(const Dib& input, int width, int height, int bitsPerPixel);
+// The same, for an operation that writes every pixel: the pixels are not cleared.
+std::optional<Dib> newPageToOverwrite(const Dib& input, int width, int height, int bitsPerPixel);
 
 // Grey level of every palette index of a 1- or 8-bit page (299/587/114 weights,
 // integer division); for a grey ramp this is the index itself.

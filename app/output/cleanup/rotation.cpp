@@ -106,7 +106,10 @@ void turnBits(const Dib& in, Dib& out, Turn turn) {
 }
 
 std::optional<Dib> turn(const Dib& page, Turn direction) {
-  auto out = newPageLike(page, page.height(), page.width(), page.bitsPerPixel());
+  // Grey and colour turns write every pixel; the bit turn writes whole bytes
+  // and relies on a cleared page for the bits past the last pixel.
+  auto out = page.bitsPerPixel() == 1 ? newPageLike(page, page.height(), page.width(), 1)
+                                      : newPageToOverwrite(page, page.height(), page.width(), page.bitsPerPixel());
   if (!out) return std::nullopt;
   switch (page.bitsPerPixel()) {
     case 1: turnBits(page, *out, direction); break;

@@ -25,8 +25,8 @@ Dib rotateByProfile(Dib page, PageSide side, const CScanSetting& profile) {
 }
 
 Dib cleanEdgesByProfile(Dib page, const CScanSetting& profile) {
-  if (profile.edgeCleanUp != 1) return page;
-  return orUnchanged(CleanEdges(page, profile), page);
+  if (profile.edgeCleanUp == 1) CleanEdgesInPlace(page, profile);
+  return page;
 }
 
 BarcodeReading readBarcodesByProfile(const Dib& page, const CScanSetting& profile, UserInterface& ui) {
