@@ -24,6 +24,18 @@ TEST(Dib, LayoutOfANewImage) {
   EXPECT_EQ(colour->paletteSize(), 0);
 }
 
+TEST(Dib, PagesToOverwriteStillHaveClearedRowPadding) {
+  // 5 colour pixels take 15 of 16 bytes; 13 one-bit pixels 2 bytes, padded to 4.
+  for (auto [width, bits] : {std::pair{5, 24}, std::pair{13, 1}}) {
+    auto dib = Dib::createForOverwrite(width, 3, bits);
+    ASSERT_TRUE(dib);
+    const std::size_t firstPadding = static_cast<std::size_t>(width * bits / 8);
+    for (int y = 0; y < 3; ++y) {
+      for (std::size_t i = firstPadding; i < dib->stride(); ++i) EXPECT_EQ(dib->row(y)[i], 0) << width;
+    }
+  }
+}
+
 TEST(Dib, RowsAreCountedFromTheTopAndStoredBottomUp) {
   auto dib = Dib::create(4, 3, 8);
   dib->row(0)[0] = 11;  // top row
