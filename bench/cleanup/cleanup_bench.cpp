@@ -15,15 +15,15 @@ namespace {
 using namespace ostrel;
 
 Dib letter(int bits, pagegen::Content content, bool faults = true) {
-  pagegen::PageSpec spec = pagegen::letterPage(300, bits, content, 42);
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, content, 42);
   if (faults) {
-    spec.defects.noise = 4;
-    spec.defects.dust = 60;
-    spec.defects.border = pagegen::Border::Band;
-    spec.defects.punchHoles = true;
-    spec.defects.bleedThrough = true;
+    pageSpec.defects.noise = 4;
+    pageSpec.defects.dust = 60;
+    pageSpec.defects.border = pagegen::Border::Band;
+    pageSpec.defects.punchHoles = true;
+    pageSpec.defects.bleedThrough = true;
   }
-  return *pagegen::generatePage(spec);
+  return *pagegen::generatePage(pageSpec);
 }
 
 void RotateLeftColour(benchmark::State& state) {
@@ -66,11 +66,11 @@ class SilentInterface : public UserInterface {
 // half a centimetre from the bottom edge, found by the second pass; 2: an
 // upright Code 128 against the top edge, found by the first.
 void ReadBarcodesColour(benchmark::State& state) {
-  pagegen::PageSpec spec = pagegen::letterPage(300, 24, pagegen::Content::SparseText, 42);
-  spec.defects.noise = 3;
-  if (state.range(0) == 1) spec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1200, 2700, 0, 0, 90});
-  if (state.range(0) == 2) spec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1000, 20});
-  const Dib page = *pagegen::generatePage(spec);
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, 24, pagegen::Content::SparseText, 42);
+  pageSpec.defects.noise = 3;
+  if (state.range(0) == 1) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1200, 2700, 0, 0, 90});
+  if (state.range(0) == 2) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1000, 20});
+  const Dib page = *pagegen::generatePage(pageSpec);
   SilentInterface ui;
   for (auto _ : state) benchmark::DoNotOptimize(ReadBarcodes(page, 128, ui));
 }

@@ -20,11 +20,11 @@ namespace {
 using namespace ostrel;
 
 Dib letterPage(bool withBarcode) {
-  pagegen::PageSpec spec = pagegen::letterPage(300, 24, pagegen::Content::DenseText);
-  spec.defects.noise = 3;
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, 24, pagegen::Content::DenseText);
+  pageSpec.defects.noise = 3;
   // Drawn turned, so the quarter turn left of the page step sets it upright.
-  if (withBarcode) spec.barcodes.push_back({pagegen::Symbology::Code128, "INV-0042", 2300, 1200, 0, 0, 90});
-  return *pagegen::generatePage(spec);
+  if (withBarcode) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "INV-0042", 2300, 1200, 0, 0, 90});
+  return *pagegen::generatePage(pageSpec);
 }
 
 void BM_PageStep(benchmark::State& state) {

@@ -18,10 +18,10 @@ constexpr int kWidth = 2550, kHeight = 3300;  // Letter at 300 dpi
 
 // A letter-like page carrying the barcodes.
 Dib pageWith(std::vector<Barcode> barcodes, int bits, std::uint64_t seed = 7) {
-  pagegen::PageSpec spec = pagegen::letterPage(300, bits, pagegen::Content::SparseText, seed);
-  spec.defects.noise = 3;
-  spec.barcodes = std::move(barcodes);
-  return *pagegen::generatePage(spec);
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, pagegen::Content::SparseText, seed);
+  pageSpec.defects.noise = 3;
+  pageSpec.barcodes = std::move(barcodes);
+  return *pagegen::generatePage(pageSpec);
 }
 
 enum class Edge { Top, Bottom, Left, Right };

@@ -167,15 +167,15 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
 // Generated sides at 300 dpi, Letter, all three depths, with a fixed mix of
 // faults drawn from the seed.
 pagegen::PageSpec side(Content content, std::uint64_t seed) {
-  pagegen::PageSpec spec = pagegen::letterPage(300, seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24, content, seed);
-  spec.defects.noise = static_cast<int>(seed * 7 % 9);
-  spec.defects.dust = static_cast<int>(seed * 37 % 160);
-  spec.defects.border = static_cast<Border>(seed * 5 % 4);
-  spec.defects.punchHoles = seed * 3 % 5 < 2;
-  spec.defects.bleedThrough = seed * 11 % 3 == 0;
-  spec.blackBacking = seed % 4 < 2;
-  if (seed % 10 == 9) spec.paperRed = 252, spec.paperGreen = 244, spec.paperBlue = 205;  // yellowish paper
-  return spec;
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24, content, seed);
+  pageSpec.defects.noise = static_cast<int>(seed * 7 % 9);
+  pageSpec.defects.dust = static_cast<int>(seed * 37 % 160);
+  pageSpec.defects.border = static_cast<Border>(seed * 5 % 4);
+  pageSpec.defects.punchHoles = seed * 3 % 5 < 2;
+  pageSpec.defects.bleedThrough = seed * 11 % 3 == 0;
+  pageSpec.blackBacking = seed % 4 < 2;
+  if (seed % 10 == 9) pageSpec.paperRed = 252, pageSpec.paperGreen = 244, pageSpec.paperBlue = 205;  // yellowish paper
+  return pageSpec;
 }
 
 struct Tally {
@@ -185,9 +185,9 @@ struct Tally {
 Tally judge(Content content, std::uint64_t firstSeed, int count) {
   Tally tally;
   for (std::uint64_t seed = firstSeed; seed < firstSeed + static_cast<std::uint64_t>(count); ++seed) {
-    const auto spec = side(content, seed);
-    const auto page = pagegen::generatePage(spec);
-    const bool blank = IsBlankPage(*page, profileFor(300, spec.blackBacking));
+    const auto pageSpec = side(content, seed);
+    const auto page = pagegen::generatePage(pageSpec);
+    const bool blank = IsBlankPage(*page, profileFor(300, pageSpec.blackBacking));
     ++tally.total;
     if (blank == (content == Content::Blank)) {
       ++tally.right;

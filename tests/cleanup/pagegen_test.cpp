@@ -15,10 +15,10 @@ using pagegen::Content;
 std::vector<std::uint8_t> bytesOf(const Dib& page) { return {page.packed().begin(), page.packed().end()}; }
 
 pagegen::PageSpec everyFault(int bits, std::uint64_t seed) {
-  pagegen::PageSpec spec = pagegen::letterPage(150, bits, Content::SparseText, seed);
-  spec.defects = {4, 50, pagegen::Border::Wedge, true, true};
-  spec.barcodes.push_back({pagegen::Symbology::QrCode, "SEED", 100, 100});
-  return spec;
+  pagegen::PageSpec pageSpec = pagegen::letterPage(150, bits, Content::SparseText, seed);
+  pageSpec.defects = {4, 50, pagegen::Border::Wedge, true, true};
+  pageSpec.barcodes.push_back({pagegen::Symbology::QrCode, "SEED", 100, 100});
+  return pageSpec;
 }
 
 TEST(PageGenerator, APageIsItsSpecAndItsSeed) {
@@ -49,9 +49,9 @@ TEST(PageGenerator, SizeDepthAndResolution) {
 TEST(PageGenerator, BarcodesTheWriterCannotEncodeAreRefused) {
   pagegen::Barcode letters{pagegen::Symbology::Ean13, "NOT-DIGITS"};
   EXPECT_FALSE(pagegen::barcodeSize(letters, 300));
-  pagegen::PageSpec spec = everyFault(8, 1);
-  spec.barcodes = {letters};
-  EXPECT_FALSE(pagegen::generatePage(spec));
+  pagegen::PageSpec pageSpec = everyFault(8, 1);
+  pageSpec.barcodes = {letters};
+  EXPECT_FALSE(pagegen::generatePage(pageSpec));
   // A turned code swaps its footprint.
   const pagegen::Barcode upright{pagegen::Symbology::Code128, "ABC"};
   pagegen::Barcode turned = upright;

@@ -40,10 +40,10 @@ class RecordingDelivery : public DestinationDelivery {
 // A letter page at 100 dpi in 8-bit grey, with a barcode when given its text,
 // so barcodes read as on scans.
 inline Dib textPage(const std::string& barcode = {}) {
-  pagegen::PageSpec spec = pagegen::letterPage(100, 8, pagegen::Content::SparseText);
-  spec.defects.noise = 3;
-  if (!barcode.empty()) spec.barcodes.push_back({pagegen::Symbology::Code128, barcode, 150, 60, 2});
-  return *pagegen::generatePage(spec);
+  pagegen::PageSpec pageSpec = pagegen::letterPage(100, 8, pagegen::Content::SparseText);
+  pageSpec.defects.noise = 3;
+  if (!barcode.empty()) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, barcode, 150, 60, 2});
+  return *pagegen::generatePage(pageSpec);
 }
 
 // A small page of one grey level, for steps that do not look at the content.

@@ -19,55 +19,55 @@ enum Part : std::uint64_t { kContent = 1, kBleed, kDust, kBorder, kHoles, kNoise
 }  // namespace
 
 PageSpec letterPage(int dpi, int bitsPerPixel, Content content, std::uint64_t seed) {
-  PageSpec spec;
-  spec.width = static_cast<int>(std::lround(8.5 * dpi));
-  spec.height = 11 * dpi;
-  spec.dpi = dpi;
-  spec.bitsPerPixel = bitsPerPixel;
-  spec.content = content;
-  spec.seed = seed;
-  return spec;
+  PageSpec pageSpec;
+  pageSpec.width = static_cast<int>(std::lround(8.5 * dpi));
+  pageSpec.height = 11 * dpi;
+  pageSpec.dpi = dpi;
+  pageSpec.bitsPerPixel = bitsPerPixel;
+  pageSpec.content = content;
+  pageSpec.seed = seed;
+  return pageSpec;
 }
 
-std::optional<Dib> generatePage(const PageSpec& spec) {
-  if (spec.bitsPerPixel != 1 && spec.bitsPerPixel != 8 && spec.bitsPerPixel != 24) return std::nullopt;
-  if (spec.dpi <= 0) return std::nullopt;
-  const int dotsPerMetre = static_cast<int>(std::lround(spec.dpi / 0.0254));
-  auto page = Dib::create(spec.width, spec.height, 24, dotsPerMetre, dotsPerMetre);
+std::optional<Dib> generatePage(const PageSpec& pageSpec) {
+  if (pageSpec.bitsPerPixel != 1 && pageSpec.bitsPerPixel != 8 && pageSpec.bitsPerPixel != 24) return std::nullopt;
+  if (pageSpec.dpi <= 0) return std::nullopt;
+  const int dotsPerMetre = static_cast<int>(std::lround(pageSpec.dpi / 0.0254));
+  auto page = Dib::create(pageSpec.width, pageSpec.height, 24, dotsPerMetre, dotsPerMetre);
   if (!page) return std::nullopt;
 
-  const Rgb paper{spec.paperRed, spec.paperGreen, spec.paperBlue};
-  const Backing backing = spec.blackBacking ? Backing{{18, 18, 20}, true} : Backing{{236, 236, 234}, false};
-  const Random random(spec.seed);
+  const Rgb paper{pageSpec.paperRed, pageSpec.paperGreen, pageSpec.paperBlue};
+  const Backing backing = pageSpec.blackBacking ? Backing{{18, 18, 20}, true} : Backing{{236, 236, 234}, false};
+  const Random random(pageSpec.seed);
   Canvas canvas(*page, paper);
 
-  if (spec.defects.bleedThrough) {
+  if (pageSpec.defects.bleedThrough) {
     Random part = random.fork(kBleed);
-    drawBleedThrough(canvas, part, spec.dpi);
+    drawBleedThrough(canvas, part, pageSpec.dpi);
   }
   Random content = random.fork(kContent);
-  drawContent(canvas, content, spec.content, spec.dpi);
-  for (const Barcode& barcode : spec.barcodes) {
-    if (!drawBarcode(canvas, barcode, spec.dpi, paper)) return std::nullopt;
+  drawContent(canvas, content, pageSpec.content, pageSpec.dpi);
+  for (const Barcode& barcode : pageSpec.barcodes) {
+    if (!drawBarcode(canvas, barcode, pageSpec.dpi, paper)) return std::nullopt;
   }
-  if (spec.defects.dust > 0) {
+  if (pageSpec.defects.dust > 0) {
     Random part = random.fork(kDust);
-    drawDust(canvas, part, spec.defects.dust, spec.dpi);
+    drawDust(canvas, part, pageSpec.defects.dust, pageSpec.dpi);
   }
-  if (spec.defects.punchHoles) {
+  if (pageSpec.defects.punchHoles) {
     Random part = random.fork(kHoles);
-    drawPunchHoles(canvas, part, backing, spec.dpi);
+    drawPunchHoles(canvas, part, backing, pageSpec.dpi);
   }
-  if (spec.defects.border != Border::None) {
+  if (pageSpec.defects.border != Border::None) {
     Random part = random.fork(kBorder);
-    drawBorder(canvas, part, spec.defects.border, backing, spec.dpi);
+    drawBorder(canvas, part, pageSpec.defects.border, backing, pageSpec.dpi);
   }
-  if (spec.defects.noise > 0) {
+  if (pageSpec.defects.noise > 0) {
     Random part = random.fork(kNoise);
-    addNoise(*page, part, spec.defects.noise);
+    addNoise(*page, part, pageSpec.defects.noise);
   }
-  if (spec.bitsPerPixel == 24) return page;
-  return spec.bitsPerPixel == 8 ? ToGrey8(*page) : ToBlackWhite(*page, spec.threshold);
+  if (pageSpec.bitsPerPixel == 24) return page;
+  return pageSpec.bitsPerPixel == 8 ? ToGrey8(*page) : ToBlackWhite(*page, pageSpec.threshold);
 }
 
 }  // namespace ostrel::pagegen

@@ -5,12 +5,12 @@
 // pages with very little on them, and pages carrying barcodes drawn with a real
 // barcode writer. A page is fully determined by its PageSpec, seed included.
 //
-//   pagegen::PageSpec spec;                 // Letter, 300 dpi, 24-bit, dense text
-//   spec.content = pagegen::Content::Blank;
-//   spec.defects.noise = 4;
-//   spec.defects.punchHoles = true;
-//   spec.barcodes.push_back({pagegen::Symbology::Code128, "INV-0042", 60, 40});
-//   std::optional<Dib> page = pagegen::generatePage(spec);
+//   pagegen::PageSpec pageSpec;                 // Letter, 300 dpi, 24-bit, dense text
+//   pageSpec.content = pagegen::Content::Blank;
+//   pageSpec.defects.noise = 4;
+//   pageSpec.defects.punchHoles = true;
+//   pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "INV-0042", 60, 40});
+//   std::optional<Dib> page = pagegen::generatePage(pageSpec);
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -76,7 +76,7 @@ PageSpec letterPage(int dpi, int bitsPerPixel, Content content, std::uint64_t se
 
 // The page, or nullopt for a size or depth Dib cannot hold. 1-bit pages carry
 // the palette 0 = black, 1 = white; 8-bit pages a grey ramp.
-std::optional<Dib> generatePage(const PageSpec& spec);
+std::optional<Dib> generatePage(const PageSpec& pageSpec);
 
 // Width and height in pixels that the barcode's symbol occupies on the page
 // (after rotation), so callers can place it against any edge; nullopt when the

@@ -57,38 +57,38 @@ bool parseBarcode(const std::string& text, Barcode& barcode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  PageSpec spec = letterPage(300, 24, Content::DenseText);
+  PageSpec pageSpec = letterPage(300, 24, Content::DenseText);
   std::string output;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     const auto takes = [&] { return value != nullptr && ++i; };
     if (arg == "--content" && takes()) {
-      if (!lookup(kContents, value, spec.content)) return usage();
+      if (!lookup(kContents, value, pageSpec.content)) return usage();
     } else if (arg == "--dpi" && takes()) {
       const int dpi = std::atoi(value);
-      const PageSpec sized = letterPage(dpi, spec.bitsPerPixel, spec.content);
-      spec.dpi = dpi, spec.width = sized.width, spec.height = sized.height;
+      const PageSpec sized = letterPage(dpi, pageSpec.bitsPerPixel, pageSpec.content);
+      pageSpec.dpi = dpi, pageSpec.width = sized.width, pageSpec.height = sized.height;
     } else if (arg == "--depth" && takes()) {
-      spec.bitsPerPixel = std::atoi(value);
+      pageSpec.bitsPerPixel = std::atoi(value);
     } else if (arg == "--seed" && takes()) {
-      spec.seed = std::strtoull(value, nullptr, 10);
+      pageSpec.seed = std::strtoull(value, nullptr, 10);
     } else if (arg == "--noise" && takes()) {
-      spec.defects.noise = std::atoi(value);
+      pageSpec.defects.noise = std::atoi(value);
     } else if (arg == "--dust" && takes()) {
-      spec.defects.dust = std::atoi(value);
+      pageSpec.defects.dust = std::atoi(value);
     } else if (arg == "--border" && takes()) {
-      if (!lookup(kBorders, value, spec.defects.border)) return usage();
+      if (!lookup(kBorders, value, pageSpec.defects.border)) return usage();
     } else if (arg == "--holes") {
-      spec.defects.punchHoles = true;
+      pageSpec.defects.punchHoles = true;
     } else if (arg == "--bleed") {
-      spec.defects.bleedThrough = true;
+      pageSpec.defects.bleedThrough = true;
     } else if (arg == "--white-backing") {
-      spec.blackBacking = false;
+      pageSpec.blackBacking = false;
     } else if (arg == "--barcode" && takes()) {
       Barcode barcode;
       if (!parseBarcode(value, barcode)) return usage();
-      spec.barcodes.push_back(barcode);
+      pageSpec.barcodes.push_back(barcode);
     } else if (arg[0] != '-' && output.empty()) {
       output = arg;
     } else {
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     }
   }
   if (output.empty()) return usage();
-  const auto page = generatePage(spec);
+  const auto page = generatePage(pageSpec);
   if (!page) {
     std::fprintf(stderr, "ostrel-pagegen: the page cannot be generated (size, depth or barcode text)\n");
     return 1;

@@ -50,9 +50,9 @@ std::optional<SourcePage> PageStack::generate(const Sheet& sheet, int dpi, std::
   const Content content = sheet.blank ? Content::Blank
                           : sheet.barcode.empty() && sheet.seed % 2 ? Content::DenseText
                                                                     : Content::SparseText;
-  PageSpec spec = letterPage(dpi, 24, content, sheet.seed);
-  spec.defects.noise = sheet.blank ? 4 : 2;
-  spec.defects.dust = sheet.blank ? 8 : 0;
+  PageSpec pageSpec = letterPage(dpi, 24, content, sheet.seed);
+  pageSpec.defects.noise = sheet.blank ? 4 : 2;
+  pageSpec.defects.dust = sheet.blank ? 8 : 0;
   if (!sheet.barcode.empty()) {
     Barcode barcode{Symbology::Code128, sheet.barcode};
     const auto size = barcodeSize(barcode, dpi);
@@ -61,11 +61,11 @@ std::optional<SourcePage> PageStack::generate(const Sheet& sheet, int dpi, std::
       return std::nullopt;
     }
     // Top right, half an inch from the edges, clear of the text's left margin.
-    barcode.x = std::max(0, spec.width - size->width - dpi / 2);
+    barcode.x = std::max(0, pageSpec.width - size->width - dpi / 2);
     barcode.y = dpi / 2;
-    spec.barcodes.push_back(barcode);
+    pageSpec.barcodes.push_back(barcode);
   }
-  auto page = generatePage(spec);
+  auto page = generatePage(pageSpec);
   if (!page) {
     if (error) *error = "the page cannot be generated";
     return std::nullopt;
