@@ -152,15 +152,15 @@ struct Found {
   std::string text;
 };
 
-// Rows are searched for every format (the reader's quick mode looks at a few
-// rows near the middle only and misses codes near the edges). `toPage` maps a
-// point of the image back onto the page as it lies, for the topmost-first order.
+// Rows are searched for the given formats (the reader's quick mode looks at a
+// few rows near the middle only and misses codes near the edges). `toPage` maps
+// a point of the image back onto the page as it lies, for the topmost-first order.
 template <typename ToPage>
-std::vector<Found> analyse(const ZXing::ImageView& image, ToPage toPage) {
+std::vector<Found> analyse(const ZXing::ImageView& image, ZXing::BarcodeFormats formats, ToPage toPage) {
   ZXing::DecodeHints hints;
   // The image is already two-level: a zero byte is black.
   hints.setBinarizer(ZXing::Binarizer::BoolCast)
-      .setFormats(ZXing::BarcodeFormat::Any)
+      .setFormats(formats)
       .setTryHarder(true)
       .setTryRotate(false)
       .setTryDownscale(false);
@@ -189,14 +189,18 @@ BarcodeReading ReadBarcodes(const Dib& page, int threshold, UserInterface& ui) {
     }
     const Luminance framed = luminanceOf(page, threshold, kFrame);
     BarcodeReading reading;
-    std::vector<Found> found = analyse(framed.view(), [](int x, int y) { return std::pair{x, y}; });
+    std::vector<Found> found =
+        analyse(framed.view(), ZXing::BarcodeFormat::Any, [](int x, int y) { return std::pair{x, y}; });
     reading.pass = found.empty() ? 0 : 1;
     if (found.empty()) {
       // Bars that run across the page become rows of the turned image; a code
       // upside down or turned the other way is read backwards along its rows.
+      // Square 2D codes are found at any angle by the first pass already; the
+      // stacked PDF417 is read along rows like the linear codes.
       const Luminance turned = turnedQuarter(framed);
       const int height = framed.height;
-      found = analyse(turned.view(), [height](int x, int y) { return std::pair{y, height - 1 - x}; });
+      found = analyse(turned.view(), ZXing::BarcodeFormat::LinearCodes | ZXing::BarcodeFormat::PDF417,
+                      [height](int x, int y) { return std::pair{y, height - 1 - x}; });
       reading.pass = found.empty() ? 0 : 2;
     }
     reading.count = static_cast<int>(found.size());
