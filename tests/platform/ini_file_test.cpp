@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/ini_document.h"
@@ -127,7 +128,8 @@ TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
 
 TEST(IniFile, IntegersReadLikeTheSystemDoes) {
   const std::string path = writeFile(
-      iniPath(), "[n]\nplain=42\nneg=-7\nlead= 12abc\nword=abc\nhuge=99999999999\nlow=-99999999999\n");
+      iniPath(), "[n]\nplain=42\nneg=-7\nlead= 12abc\nword=abc\nhuge=99999999999\nlow=-99999999999\n"
+                 "empty=\nblank=  \nquotes=\"\"\n");
   EXPECT_EQ(GetPrivateProfileInt("n", "plain", 0, path), 42);
   EXPECT_EQ(GetPrivateProfileInt("n", "neg", 0, path), -7);
   EXPECT_EQ(GetPrivateProfileInt("n", "lead", 0, path), 12);
@@ -135,6 +137,9 @@ TEST(IniFile, IntegersReadLikeTheSystemDoes) {
   EXPECT_EQ(GetPrivateProfileInt("n", "huge", 0, path), 2147483647);
   EXPECT_EQ(GetPrivateProfileInt("n", "low", 0, path), -2147483647 - 1);
   EXPECT_EQ(GetPrivateProfileInt("n", "missing", -1, path), -1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "empty", -1, path), -1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "blank", 1, path), 1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "quotes", 18, path), 18);
 }
 
 TEST(IniFile, ChangesByOthersAreSeenAtOnce) {
@@ -154,6 +159,25 @@ TEST(IniFile, WriteKeepsPermissionsOfAnExistingFile) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(IniFile, NewFilesTakeTheUmaskAndLongNamesStillWrite) {
+  const mode_t previous = ::umask(027);
+  const bool written = WritePrivateProfileString("s", "k", "1", iniPath("new.ini"));
+  ::umask(previous);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(::stat(iniPath("new.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  // The temporary file beside it must fit the file system's name limit too.
+  const std::string longName = std::string(251, 'n') + ".ini";
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "1", iniPath(longName.c_str())));
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "2", iniPath(longName.c_str())));
+  EXPECT_EQ(GetPrivateProfileInt("s", "k", 0, iniPath(longName.c_str())), 2);
+  std::size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tempRoot())) entries += entry.is_regular_file();
+  EXPECT_EQ(entries, 2u);  // no temporary file left behind
 }
 
 TEST(IniFile, EnumeratesSectionsAndKeysInFileOrder) {
