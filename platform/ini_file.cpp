@@ -68,7 +68,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const auto current = cache().load(path);
   IniDocument document = current ? *current : IniDocument();
   if (!document.set(section, key, value)) return false;
-  if (!replaceFileAtomically(path, document.text(), 0666)) return false;
+  if (!replaceFileAtomically(path, document.fileBytes(), 0666)) return false;
   cache().remember(path, std::make_shared<const IniDocument>(std::move(document)));
   return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/ini_document.h"
+#include "platform/text.h"
 #include "tests/support/temp_home.h"
 
 namespace ostrel::platform {
@@ -178,6 +179,33 @@ TEST(IniFile, NewFilesTakeTheUmaskAndLongNamesStillWrite) {
   std::size_t entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(tempRoot())) entries += entry.is_regular_file();
   EXPECT_EQ(entries, 2u);  // no temporary file left behind
+}
+
+// UTF-8 text as UTF-16 bytes with a byte-order mark.
+std::string utf16File(std::string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : utf8ToUtf16(text)) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(IniFile, Utf16FilesAreReadAndWrittenBackInTheirOwnEncoding) {
+  for (const bool bigEndian : {false, true}) {
+    const std::string original =
+        "; \u7FFB\u8A33\r\n[EasyDlg]\r\nCheck1=\u30B9\u30AD\u30E3\u30F3\u6642\u306B\u9078\u629E\r\n"
+        "Check2=\U0001F5A8 \u5370\u5237\r\n";
+    const std::string path = writeFile(iniPath(bigEndian ? "be.ini" : "le.ini"), utf16File(original, bigEndian));
+    EXPECT_EQ(GetPrivateProfileString("EasyDlg", "Check1 ", "", path),
+              "\u30B9\u30AD\u30E3\u30F3\u6642\u306B\u9078\u629E");
+    EXPECT_EQ(GetPrivateProfileString("EasyDlg", "Check2", "", path), "\U0001F5A8 \u5370\u5237");
+
+    ASSERT_TRUE(WritePrivateProfileString("EasyDlg", "Name", "\u540D\u524D", path));
+    EXPECT_EQ(readFile(path), utf16File(original + "Name=\u540D\u524D\r\n", bigEndian));
+  }
 }
 
 TEST(IniFile, EnumeratesSectionsAndKeysInFileOrder) {
