@@ -133,6 +133,14 @@ void IniDocument::parse() {
   }
 }
 
+std::string IniDocument::lineEndMissingBefore(std::size_t position) const {
+  // Only the file's last line can lack its line feed. A carriage return
+  // already there gets its feed; adding a whole CR LF would leave the CR in
+  // that line's value.
+  if (position == 0 || text_[position - 1] == '\n') return {};
+  return text_[position - 1] == '\r' ? "\n" : std::string(kLineBreak);
+}
+
 const IniDocument::Section* IniDocument::findSection(std::string_view name) const {
   const auto it = sectionIndex_.find(asciiLowerCopy(trimBlanks(name)));
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
@@ -183,15 +191,12 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
       text_.replace(line.begin, line.contentEnd - line.begin, replacement);
     } else {
       const Line& after = lines_[found->lastEntryLine];
-      std::string insertion;
-      const bool terminated = after.end > after.begin && text_[after.end - 1] == '\n';
-      if (!terminated) insertion += kLineBreak;  // the file's last line had no line feed
+      std::string insertion = lineEndMissingBefore(after.end);
       insertion += std::string(key) + "=" + newValue + std::string(kLineBreak);
       text_.insert(after.end, insertion);
     }
   } else {
-    std::string addition;
-    if (!text_.empty() && text_.back() != '\n') addition += kLineBreak;
+    std::string addition = lineEndMissingBefore(text_.size());
     if (!text_.empty()) addition += kLineBreak;  // a blank line between sections
     addition += "[" + std::string(section) + "]" + std::string(kLineBreak);
     addition += std::string(key) + "=" + newValue + std::string(kLineBreak);

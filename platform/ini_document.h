@@ -63,6 +63,8 @@ class IniDocument {
   enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian };
 
   void parse();
+  // What completes the line that ends at position before text is added there.
+  std::string lineEndMissingBefore(std::size_t position) const;
   const Section* findSection(std::string_view name) const;
 
   Encoding encoding_ = Encoding::Utf8;

@@ -113,6 +113,11 @@ TEST(IniFile, AppendingToAFileWithoutFinalLineBreak) {
   const std::string bare = writeFile(iniPath("bare.ini"), "[A]\nx=1\r");
   ASSERT_TRUE(WritePrivateProfileString("A", "y", "2", bare));
   EXPECT_EQ(GetPrivateProfileString("A", "y", "", bare), "2");
+  EXPECT_EQ(GetPrivateProfileString("A", "x", "", bare), "1");
+  EXPECT_EQ(readFile(bare), "[A]\nx=1\r\ny=2\r\n");
+  const std::string section = writeFile(iniPath("section.ini"), "[A]\r\nx=1\r");
+  ASSERT_TRUE(WritePrivateProfileString("B", "y", "2", section));
+  EXPECT_EQ(readFile(section), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
 }
 
 TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
