@@ -5,7 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
 #include <string_view>
 
 namespace ostrel::platform {
@@ -22,24 +27,47 @@ FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);  // closing releases the lock
 }
 
+namespace {
+
+// Creates a new file beside the target under a name nobody else uses. The mode
+// goes through open() so the kernel applies the umask: reading the umask by
+// setting it would race with files that other threads create meanwhile.
+int createTemporary(const std::string& folder, std::string_view name, mode_t mode, std::string& temp) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static constexpr std::size_t kSuffix = 6;
+  // "." + name + "." + suffix must still be a valid file name.
+  name = name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 2 - kSuffix));
+  static std::atomic<std::uint64_t> counter{0};
+  std::uint64_t seed = static_cast<std::uint64_t>(::getpid()) << 32 ^
+                       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::uint64_t bits = seed ^ (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+    bits ^= bits >> 31;
+    bits *= 0xBF58476D1CE4E5B9ull;
+    bits ^= bits >> 29;
+    temp = folder + "." + std::string(name) + ".";
+    for (std::size_t i = 0; i < kSuffix; ++i, bits /= 36) temp += kLetters[bits % 36];
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool replaceFileAtomically(const std::string& path, std::string_view text, unsigned newFileMode) {
   const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = folder + "." + name + ".XXXXXX";
+  if (name.empty()) return false;
 
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
   struct stat existing {};
-  mode_t mode = 0;
-  if (::stat(path.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = static_cast<mode_t>(newFileMode) & ~mask;
-  }
-  bool ok = ::fchmod(fd, mode) == 0;
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  std::string temp;
+  const int fd =
+      createTemporary(folder, name, replacing ? S_IRUSR | S_IWUSR : static_cast<mode_t>(newFileMode), temp);
+  if (fd < 0) return false;
+  bool ok = !replacing || ::fchmod(fd, existing.st_mode & 07777) == 0;
   std::size_t written = 0;
   while (ok && written < text.size()) {
     const ssize_t n = ::write(fd, text.data() + written, text.size() - written);

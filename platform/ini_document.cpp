@@ -7,6 +7,33 @@ namespace ostrel::platform {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianBom = "\xFE\xFF";
+
+// Code units of UTF-16 bytes (after the byte-order mark); an odd last byte is
+// no whole unit and is dropped.
+std::u16string unitsOf(std::string_view bytes, bool bigEndian) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    units += static_cast<char16_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+  }
+  return units;
+}
+
+std::string bytesOf(std::u16string_view units, bool bigEndian) {
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  for (const char16_t unit : units) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
 constexpr std::string_view kLineBreak = "\r\n";
 
 std::string_view stripQuotes(std::string_view value) {
@@ -35,7 +62,23 @@ std::string oneLine(std::string_view value) {
 
 }  // namespace
 
-IniDocument::IniDocument(std::string text) : text_(std::move(text)) { parse(); }
+IniDocument::IniDocument(std::string bytes) {
+  if (bytes.starts_with(kUtf16LittleEndianBom) || bytes.starts_with(kUtf16BigEndianBom)) {
+    const bool bigEndian = bytes.starts_with(kUtf16BigEndianBom);
+    encoding_ = bigEndian ? Encoding::Utf16BigEndian : Encoding::Utf16LittleEndian;
+    text_ = utf16ToUtf8(unitsOf(std::string_view(bytes).substr(2), bigEndian));
+  } else {
+    text_ = std::move(bytes);
+  }
+  parse();
+}
+
+std::string IniDocument::fileBytes() const {
+  if (encoding_ == Encoding::Utf8) return text_;
+  const bool bigEndian = encoding_ == Encoding::Utf16BigEndian;
+  return std::string(bigEndian ? kUtf16BigEndianBom : kUtf16LittleEndianBom) +
+         bytesOf(utf8ToUtf16(text_), bigEndian);
+}
 
 void IniDocument::parse() {
   lines_.clear();
@@ -90,6 +133,14 @@ void IniDocument::parse() {
   }
 }
 
+std::string IniDocument::lineEndMissingBefore(std::size_t position) const {
+  // Only the file's last line can lack its line feed. A carriage return
+  // already there gets its feed; adding a whole CR LF would leave the CR in
+  // that line's value.
+  if (position == 0 || text_[position - 1] == '\n') return {};
+  return text_[position - 1] == '\r' ? "\n" : std::string(kLineBreak);
+}
+
 const IniDocument::Section* IniDocument::findSection(std::string_view name) const {
   const auto it = sectionIndex_.find(asciiLowerCopy(trimBlanks(name)));
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
@@ -140,15 +191,12 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
       text_.replace(line.begin, line.contentEnd - line.begin, replacement);
     } else {
       const Line& after = lines_[found->lastEntryLine];
-      std::string insertion;
-      const bool terminated = after.end > after.begin && text_[after.end - 1] == '\n';
-      if (!terminated) insertion += kLineBreak;  // the file's last line had no line feed
+      std::string insertion = lineEndMissingBefore(after.end);
       insertion += std::string(key) + "=" + newValue + std::string(kLineBreak);
       text_.insert(after.end, insertion);
     }
   } else {
-    std::string addition;
-    if (!text_.empty() && text_.back() != '\n') addition += kLineBreak;
+    std::string addition = lineEndMissingBefore(text_.size());
     if (!text_.empty()) addition += kLineBreak;  // a blank line between sections
     addition += "[" + std::string(section) + "]" + std::string(kLineBreak);
     addition += std::string(key) + "=" + newValue + std::string(kLineBreak);

@@ -2,7 +2,9 @@
 // One INI file's text and its index, with the private-profile rules: section and
 // key names compare without case and without surrounding blanks, the first match
 // wins, and an edit changes only the line it touches, so every other byte of the
-// text stays as it was.
+// text stays as it was. A file that starts with a UTF-16 byte-order mark (as
+// translations saved on other systems often do) is read as UTF-16 and written
+// back in it; any other file is taken as UTF-8.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -15,7 +17,8 @@ namespace ostrel::platform {
 class IniDocument {
  public:
   IniDocument() = default;
-  explicit IniDocument(std::string text);
+  // The file's bytes as read.
+  explicit IniDocument(std::string bytes);
 
   // The value of the key, trimmed and with one pair of matching quotes removed;
   // nullopt when the section or the key is missing.
@@ -33,7 +36,9 @@ class IniDocument {
   // value become blanks so a value can never add lines of its own.
   bool set(std::string_view section, std::string_view key, std::string_view value);
 
+  // The text as UTF-8, and the bytes to write back, in the file's own encoding.
   const std::string& text() const { return text_; }
+  std::string fileBytes() const;
 
  private:
   struct Line {
@@ -55,9 +60,14 @@ class IniDocument {
     std::unordered_map<std::string, std::size_t> keyIndex;  // lower-case name -> first key
   };
 
+  enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian };
+
   void parse();
+  // What completes the line that ends at position before text is added there.
+  std::string lineEndMissingBefore(std::size_t position) const;
   const Section* findSection(std::string_view name) const;
 
+  Encoding encoding_ = Encoding::Utf8;
   std::string text_;
   std::vector<Line> lines_;
   std::vector<Section> sections_;

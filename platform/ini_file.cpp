@@ -57,7 +57,9 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
                          const std::string& path) {
   const auto document = cache().load(path);
   const auto value = document ? document->value(section, key) : std::nullopt;
-  return value ? parseProfileInt(*value) : defaultValue;
+  // A key with nothing after '=' reads like a missing one, as the system's
+  // profile functions do: "FileFormat=" must not become format 0.
+  return value && !value->empty() ? parseProfileInt(*value) : defaultValue;
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
@@ -66,7 +68,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const auto current = cache().load(path);
   IniDocument document = current ? *current : IniDocument();
   if (!document.set(section, key, value)) return false;
-  if (!replaceFileAtomically(path, document.text(), 0666)) return false;
+  if (!replaceFileAtomically(path, document.fileBytes(), 0666)) return false;
   cache().remember(path, std::make_shared<const IniDocument>(std::move(document)));
   return true;
 }

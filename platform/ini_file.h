@@ -17,7 +17,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, const std::string& path);
 
 // The value read as a decimal integer (leading blanks and a sign allowed, digits
-// up to the first other character; no digits reads as 0); missing key: default.
+// up to the first other character; no digits reads as 0); a missing key or an
+// empty value reads as the default.
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          const std::string& path);
 

@@ -64,6 +64,21 @@ bool validName(std::string_view name) {
   return true;
 }
 
+// The system registry's own limits. Beyond them a hand-edited hive file could
+// make the recursive writer overflow the stack, and since every header repeats
+// its whole path, a deep chain grows quadratically when written back.
+constexpr std::size_t kMaxKeyDepth = 512;
+constexpr std::size_t kMaxKeyNameLength = 255;
+
+bool validKeyPath(std::string_view path) {
+  const auto parts = splitKeyPath(path);
+  if (parts.empty() || parts.size() > kMaxKeyDepth) return false;
+  for (std::string_view part : parts) {
+    if (part.size() > kMaxKeyNameLength || !validName(part)) return false;
+  }
+  return true;
+}
+
 std::string quote(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
@@ -214,7 +229,9 @@ class HiveTree {
       pos = end + 1;
       if (line.empty() || line.front() == ';') continue;
       if (line.front() == '[' && line.back() == ']') {
-        current = &ensure(line.substr(1, line.size() - 2));
+        // A key the store could never have written is skipped with its values.
+        const std::string_view path = line.substr(1, line.size() - 2);
+        current = validKeyPath(path) ? &ensure(path) : nullptr;
       } else if (current) {
         // Lines that do not parse (a hand edit gone wrong) are skipped, not fatal.
         if (auto value = parseValueLine(line); value && !current->value(value->name)) {
@@ -326,11 +343,7 @@ std::optional<RegistryKey> RegistryKey::open(Hive hive, std::string_view path) {
 }
 
 std::optional<RegistryKey> RegistryKey::create(Hive hive, std::string_view path) {
-  const auto parts = splitKeyPath(path);
-  if (parts.empty()) return std::nullopt;
-  for (std::string_view part : parts) {
-    if (!validName(part)) return std::nullopt;
-  }
+  if (!validKeyPath(path)) return std::nullopt;
   if (!snapshot(hive)->find(path)) {
     const bool created = modifyHive(hive, [&](HiveTree& tree) {
       tree.ensure(path);

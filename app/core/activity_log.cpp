@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -72,6 +73,9 @@ std::string formatLogLine(const std::tm& t, long threadId, std::string_view scan
   line += scannerName;
   line += "] ";
   line += message;
+  // Messages carry outside text (file names, barcodes, device names): a line
+  // break in them must not end the line early or forge another one.
+  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   line += "\r\n";
   return line;
 }

@@ -29,7 +29,8 @@ class ActivityLog {
   std::string scannerName_;
 };
 
-// "%04d-%02d-%02d %02d:%02d:%02d(%04d) ->[%s] %s\r\n"
+// "%04d-%02d-%02d %02d:%02d:%02d(%04d) ->[%s] %s\r\n"; line breaks inside the
+// scanner name or the message become blanks.
 std::string formatLogLine(const std::tm& localTime, long threadId, std::string_view scannerName,
                           std::string_view message);
 // "OBX-%04d-%02d.log"

@@ -90,7 +90,11 @@ MarkerResolution ResolveApplicationMarker(std::string_view marker) {
     if (rule.marker != marker) continue;
     const std::string registered =
         platform::ExpandEnvironmentStrings(installFolder(rule) + std::string(rule.programFile));
-    if (platform::fileExists(registered)) return {registered, rule.writtenBack};
+    // Without a registered folder only the bare program name is left, which
+    // must not be found in whatever folder the manager happens to run in.
+    if (registered.starts_with('/') && platform::fileExists(registered)) {
+      return {registered, rule.writtenBack};
+    }
     const std::string counterpart = findProgramOnPath(rule.counterparts);
     if (!counterpart.empty()) return {counterpart, rule.writtenBack};
     return {registered, false};

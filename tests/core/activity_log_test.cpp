@@ -33,6 +33,8 @@ TEST(ActivityLog, LineFormatPadsTheThreadToFourDigits) {
   EXPECT_EQ(formatLogLine(t, 7, "Heron", "Ostrel Start Up..."),
             "2026-12-04 09:05:03(0007) ->[Heron] Ostrel Start Up...\r\n");
   EXPECT_EQ(formatLogLine(t, 123456, "", "x"), "2026-12-04 09:05:03(123456) ->[] x\r\n");
+  EXPECT_EQ(formatLogLine(t, 7, "He\nron", "INV\r\n2026-12-04 09:05:03(0001) ->[] forged"),
+            "2026-12-04 09:05:03(0007) ->[He ron] INV  2026-12-04 09:05:03(0001) ->[] forged\r\n");
 }
 
 TEST(ActivityLog, LinesGoToTheMonthOfTheirMoment) {

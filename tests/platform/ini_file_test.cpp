@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/ini_document.h"
+#include "platform/text.h"
 #include "tests/support/temp_home.h"
 
 namespace ostrel::platform {
@@ -111,6 +113,11 @@ TEST(IniFile, AppendingToAFileWithoutFinalLineBreak) {
   const std::string bare = writeFile(iniPath("bare.ini"), "[A]\nx=1\r");
   ASSERT_TRUE(WritePrivateProfileString("A", "y", "2", bare));
   EXPECT_EQ(GetPrivateProfileString("A", "y", "", bare), "2");
+  EXPECT_EQ(GetPrivateProfileString("A", "x", "", bare), "1");
+  EXPECT_EQ(readFile(bare), "[A]\nx=1\r\ny=2\r\n");
+  const std::string section = writeFile(iniPath("section.ini"), "[A]\r\nx=1\r");
+  ASSERT_TRUE(WritePrivateProfileString("B", "y", "2", section));
+  EXPECT_EQ(readFile(section), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
 }
 
 TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
@@ -127,7 +134,8 @@ TEST(IniFile, ValuesCannotInjectLinesAndBadNamesAreRefused) {
 
 TEST(IniFile, IntegersReadLikeTheSystemDoes) {
   const std::string path = writeFile(
-      iniPath(), "[n]\nplain=42\nneg=-7\nlead= 12abc\nword=abc\nhuge=99999999999\nlow=-99999999999\n");
+      iniPath(), "[n]\nplain=42\nneg=-7\nlead= 12abc\nword=abc\nhuge=99999999999\nlow=-99999999999\n"
+                 "empty=\nblank=  \nquotes=\"\"\n");
   EXPECT_EQ(GetPrivateProfileInt("n", "plain", 0, path), 42);
   EXPECT_EQ(GetPrivateProfileInt("n", "neg", 0, path), -7);
   EXPECT_EQ(GetPrivateProfileInt("n", "lead", 0, path), 12);
@@ -135,6 +143,9 @@ TEST(IniFile, IntegersReadLikeTheSystemDoes) {
   EXPECT_EQ(GetPrivateProfileInt("n", "huge", 0, path), 2147483647);
   EXPECT_EQ(GetPrivateProfileInt("n", "low", 0, path), -2147483647 - 1);
   EXPECT_EQ(GetPrivateProfileInt("n", "missing", -1, path), -1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "empty", -1, path), -1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "blank", 1, path), 1);
+  EXPECT_EQ(GetPrivateProfileInt("n", "quotes", 18, path), 18);
 }
 
 TEST(IniFile, ChangesByOthersAreSeenAtOnce) {
@@ -154,6 +165,52 @@ TEST(IniFile, WriteKeepsPermissionsOfAnExistingFile) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(IniFile, NewFilesTakeTheUmaskAndLongNamesStillWrite) {
+  const mode_t previous = ::umask(027);
+  const bool written = WritePrivateProfileString("s", "k", "1", iniPath("new.ini"));
+  ::umask(previous);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(::stat(iniPath("new.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  // The temporary file beside it must fit the file system's name limit too.
+  const std::string longName = std::string(251, 'n') + ".ini";
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "1", iniPath(longName.c_str())));
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "2", iniPath(longName.c_str())));
+  EXPECT_EQ(GetPrivateProfileInt("s", "k", 0, iniPath(longName.c_str())), 2);
+  std::size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(tempRoot())) entries += entry.is_regular_file();
+  EXPECT_EQ(entries, 2u);  // no temporary file left behind
+}
+
+// UTF-8 text as UTF-16 bytes with a byte-order mark.
+std::string utf16File(std::string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : utf8ToUtf16(text)) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(IniFile, Utf16FilesAreReadAndWrittenBackInTheirOwnEncoding) {
+  for (const bool bigEndian : {false, true}) {
+    const std::string original =
+        "; \u7FFB\u8A33\r\n[EasyDlg]\r\nCheck1=\u30B9\u30AD\u30E3\u30F3\u6642\u306B\u9078\u629E\r\n"
+        "Check2=\U0001F5A8 \u5370\u5237\r\n";
+    const std::string path = writeFile(iniPath(bigEndian ? "be.ini" : "le.ini"), utf16File(original, bigEndian));
+    EXPECT_EQ(GetPrivateProfileString("EasyDlg", "Check1 ", "", path),
+              "\u30B9\u30AD\u30E3\u30F3\u6642\u306B\u9078\u629E");
+    EXPECT_EQ(GetPrivateProfileString("EasyDlg", "Check2", "", path), "\U0001F5A8 \u5370\u5237");
+
+    ASSERT_TRUE(WritePrivateProfileString("EasyDlg", "Name", "\u540D\u524D", path));
+    EXPECT_EQ(readFile(path), utf16File(original + "Name=\u540D\u524D\r\n", bigEndian));
+  }
 }
 
 TEST(IniFile, EnumeratesSectionsAndKeysInFileOrder) {

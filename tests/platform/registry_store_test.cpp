@@ -108,5 +108,29 @@ TEST(RegistryStore, HandEditedFilesWithBadLinesStillLoad) {
   EXPECT_EQ(key->value("Num")->number, 10u);
 }
 
+TEST(RegistryStore, KeysBeyondTheSystemLimitsAreRefusedAndSkipped) {
+  std::string deep = "Deep";
+  for (int level = 1; level < 512; ++level) deep += "\\k";
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, deep));
+  EXPECT_FALSE(RegistryKey::create(Hive::LocalMachine, deep + "\\one-too-many"));
+  EXPECT_TRUE(RegistryKey::create(Hive::LocalMachine, std::string(255, 'n')));
+  EXPECT_FALSE(RegistryKey::create(Hive::LocalMachine, "Software\\" + std::string(256, 'n')));
+
+  // A hand-made file with a far deeper chain and an overlong name: both keys
+  // and their values are left out, the rest loads and writes back.
+  std::string hive = "[Software\\Kept]\n\"v\"=sz:\"yes\"\n[";
+  for (int level = 0; level < 100000; ++level) hive += level ? "\\d" : "d";
+  hive += "]\n\"lost\"=sz:\"x\"\n[Software\\" + std::string(300, 'n') + "]\n\"lost\"=sz:\"x\"\n";
+  const std::string file = tempRoot() + "/registry/HKEY_CURRENT_USER.reg";
+  writeFile(file, hive);
+  auto kept = RegistryKey::open(Hive::CurrentUser, "Software\\Kept");
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->text("v"), "yes");
+  EXPECT_FALSE(RegistryKey::open(Hive::CurrentUser, "d"));
+  EXPECT_FALSE(RegistryKey::open(Hive::CurrentUser, "Software\\" + std::string(300, 'n')));
+  EXPECT_TRUE(kept->setNumber("n", 1));
+  EXPECT_LT(readFile(file).size(), 200u);
+}
+
 }  // namespace
 }  // namespace ostrel::platform

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/settings/profile_store.h"
 #include "app/settings/program_search.h"
 #include "platform/ini_file.h"
@@ -60,8 +62,14 @@ TEST_F(ApplicationMarkers, TheHighestVersionWinsEvenWithoutAUsableValue) {
   makeProgram(tempRoot() + "/ps6/", "photoshop");
   registerInstall("Software\\Adobe\\Photoshop\\6.0", "ApplicationPath", tempRoot() + "/ps6/");
   registerInstall("Software\\Adobe\\Photoshop\\7.0", "InstallPath", tempRoot() + "/ps7/");
+  // The bare program name is left: not installed, even when the current
+  // folder happens to hold a file of that name.
+  makeProgram(tempRoot() + "/", "photoshop");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(tempRoot());
   const MarkerResolution photoshop = ResolveApplicationMarker("@Photoshop");
-  EXPECT_EQ(photoshop.path, "photoshop");  // the bare program name: not installed
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(photoshop.path, "photoshop");
   EXPECT_FALSE(photoshop.writeBack);
 }
 
