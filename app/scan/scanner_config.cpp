@@ -52,6 +52,8 @@ int ScannerConfig::FindDriver(const std::string& deviceId) {
 }
 
 int ScannerConfig::QueryScannerAbilities() {
+  // An empty path would make the loader hand back the program itself.
+  if (driverPath.empty()) return 0;
   std::string error;
   const auto library = platform::DynamicLibrary::open(driverPath, &error);
   if (!library) return 0;

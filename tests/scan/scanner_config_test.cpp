@@ -145,6 +145,26 @@ TEST(QueryScannerAbilities, MissingLibraryKeepsTheDefaults) {
   EXPECT_EQ(config.sideSelector, -1);
 }
 
+TEST(QueryScannerAbilities, ADeviceWithoutDriverPathHasNoLibrary) {
+  registerKey(0, "dev", "Tern", "");
+  ScannerConfig config;
+  ASSERT_EQ(config.FindDriver("dev"), 1);
+  EXPECT_EQ(config.QueryScannerAbilities(), 0);
+  EXPECT_EQ(config.buttonCount, 9);
+}
+
+TEST(QueryScannerAbilities, ALibraryWithoutTheDriverFunctionsIsNotCalled) {
+  // A library that loads but is no scanner driver: the TWAIN source manager.
+  registerKey(0, "dev", "Tern", testing::binDir() + "/libostreldsm.so");
+  ScannerConfig config;
+  ASSERT_EQ(config.FindDriver("dev"), 1);
+  config.maxWidth = 77;
+  EXPECT_EQ(config.QueryScannerAbilities(), 1);
+  EXPECT_EQ(config.maxWidth, 77);
+  EXPECT_EQ(config.buttonCount, 6);
+  EXPECT_NE(todaysLog().find("lacks one of its functions"), std::string::npos);
+}
+
 TEST(QueryScannerAbilities, FailedInitialisationKeepsTheAbilities) {
   ScannerConfig config = virtualScanner(device("Tern"));
   std::filesystem::remove(std::filesystem::path(config.driverPath).parent_path() / "virtualscanner.ini");
