@@ -250,6 +250,42 @@ TEST_F(DriverSettingsTest, ColourEnhancementThenNoDropoutLeavesTintara) {
   EXPECT_EQ(value("RGAdvanceProcess"), "0");
 }
 
+TEST_F(DriverSettingsTest, ColourEnhancementRowsBySideAndMode) {
+  // Drop colours FG RG FB RB, then advance processing FB RB FG RG, then the
+  // thresholds written; every case starts from files without these keys.
+  const struct {
+    int mode, side;
+    const char* values;
+    const char* thresholds;
+  } rows[] = {
+      {0, 0, "00301000", "FB"},
+      {0, 2, "00331100", "FB RB"},
+      {1, 0, "30000010", "FG"},
+      {1, 2, "33000011", "FG RG"},
+  };
+  const char* keys[] = {"FGDropColor",      "RGDropColor",      "FBDropColor",
+                        "RBDropColor",      "FBAdvanceProcess", "RBAdvanceProcess",
+                        "FGAdvanceProcess", "RGAdvanceProcess"};
+  scan.dropout = 4;
+  scan.filterValue = 31;
+  for (const auto& row : rows) {
+    std::filesystem::remove(config.loadIniPath);
+    std::filesystem::remove(config.scanIniPath);
+    scan.scanMode = row.mode;
+    scan.scanSide = row.side;
+    write();
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_EQ(value(keys[i]), std::string(1, row.values[i])) << keys[i] << " " << row.thresholds;
+    }
+    for (const char* side : {"FB", "RB", "FG", "RG"}) {
+      const bool written = std::string_view(row.thresholds).find(side) != std::string_view::npos;
+      EXPECT_EQ(value((std::string(side) + "FilterThreshold").c_str()), written ? "31" : "missing")
+          << side << " " << row.thresholds;
+    }
+    EXPECT_EQ(value("Tintara"), "1");
+  }
+}
+
 TEST_F(DriverSettingsTest, BlackAndWhiteEnhancementClearsBinaryProcessing) {
   scan.dropout = 4;
   scan.scanMode = 0;
