@@ -30,6 +30,9 @@ std::string folderOf(const std::string& path) {
 ScannerConfig::ScannerConfig() : resourceFile(resourceSettingPath(platform::programFolder())) {}
 
 int ScannerConfig::FindDriver(const std::string& deviceId) {
+  // "/StiDevice: /StiEvent:..." names no device; it must not take the first
+  // key that lacks its DeviceID.
+  if (deviceId.empty()) return 0;
   if (!platform::RegistryKey::open(platform::Hive::LocalMachine, kImagingDeviceClassKey)) return 0;
   for (int i = 0; i <= kLastImagingDeviceIndex; ++i) {
     const std::string keyPath = imagingDeviceKeyPath(i);

@@ -68,7 +68,10 @@ TEST(FindDriver, MatchesTheDeviceIdentifierAcrossKeys) {
   EXPECT_EQ(config.scanIniPath, "/var/lib/driver/nvscan32.ini");
   EXPECT_EQ(config.loadIniPath, "/var/lib/driver/devaru.ini");
 
+  // A key without its identifier is no match for an empty device name.
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, imagingDeviceKeyPath(1)));
   ScannerConfig unmatched;
+  EXPECT_EQ(unmatched.FindDriver(""), 0);
   EXPECT_EQ(unmatched.FindDriver("usb\\vid_2"), 0);
   EXPECT_EQ(unmatched.FindDriver("USB\\VID_3"), 0);
   EXPECT_EQ(unmatched.modelName, "");
