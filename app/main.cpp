@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/core/activity_log.h"
 #include "app/core/command_line.h"
@@ -28,19 +30,42 @@ namespace {
 
 using namespace ostrel;
 
-// Qt aborts when it finds no display to connect to; a manager started where
-// there is none (a console, a service without a session) ends in order instead.
-bool displayAvailable() {
-  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
+bool environmentSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
 }
 
-void runManager(int& argc, char** argv, COBXApp& app, platform::ManagerListener listener,
+// Qt aborts when it cannot reach the display it is given (none at all, a
+// session that has ended, a stale DISPLAY). Unless a platform is asked for, the
+// display platforms of the session are tried with "offscreen" behind them, so
+// a manager that reaches no display lands there and can end in order. X11 comes
+// first: the panel places itself in a corner, which Wayland does not let a
+// program do. The choice goes in as a -platform option, not the environment,
+// so programs the manager starts choose their own.
+std::string displayPlatforms() {
+  std::string platforms;
+  if (environmentSet("DISPLAY")) platforms += "xcb;";
+  if (environmentSet("WAYLAND_DISPLAY")) platforms += "wayland;";
+  return platforms + "offscreen";
+}
+
+void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
                 TerminationSignals& caught, TwainScanSession& session, PanelParts parts) {
-  QApplication qt(argc, argv);
+  const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
+  std::string platformOption = "-platform";
+  std::string platforms = displayPlatforms();
+  std::vector<char*> arguments(argv, argv + argc);
+  if (!platformChosen) {
+    arguments.push_back(platformOption.data());
+    arguments.push_back(platforms.data());
+  }
+  arguments.push_back(nullptr);
+  int count = static_cast<int>(arguments.size()) - 1;
+  QApplication qt(count, arguments.data());
+  if (!platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    Log("Ostrel cannot show its panel: there is no display.");
+    return;
+  }
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   COBXDlg panel(parts);
@@ -95,16 +120,14 @@ int main(int argc, char** argv) {
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
   if (app.start(joinCommandLine(argc, argv))) {
     TerminationSignals caught;
-    auto listener = app.claimManagerSocket();
-    if (listener.state() != platform::ManagerListener::State::Listening) {
-      // Another manager serves the scanner, or none can be reached: logged.
-    } else if (!displayAvailable()) {
-      Log("Ostrel cannot show its panel: there is no display.");
-    } else {
+    // Not listening: another manager serves the scanner, or none can be
+    // reached; claimManagerSocket has logged the end.
+    if (auto listener = app.claimManagerSocket();
+        listener.state() == platform::ManagerListener::State::Listening) {
       runManager(argc, argv, app, std::move(listener), caught, session,
                  {scanner, profiles, job, session, configuration, cloudAccount, fax});
+      Log("Ostrel exit.");
     }
-    Log("Ostrel exit.");
   }
   app.finish();
   return 0;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/folder_lock.h"
 #include "platform/text.h"
 
 namespace ostrel::platform {
@@ -110,6 +111,10 @@ ManagerListener ManagerListener::listen(std::string_view scannerName) {
                                    : "manager socket path too long: " + path;
     return listener;
   }
+  // Copies that start together take turns: between one copy's search and its
+  // bind, another could otherwise remove a socket just bound and leave that
+  // manager running where no copy can reach it.
+  const FolderLock claiming(path.substr(0, path.rfind('/')));
   if (findManager(scannerName)) {
     listener.state_ = State::ManagerRunning;
     return listener;
@@ -142,7 +147,8 @@ ManagerListener::ManagerListener(ManagerListener&& other) noexcept
       fd_(std::exchange(other.fd_, -1)),
       path_(std::move(other.path_)),
       device_(other.device_),
-      inode_(other.inode_) {
+      inode_(other.inode_),
+      dropped_(std::exchange(other.dropped_, 0)) {
   other.path_.clear();
   other.state_ = State::Failed;
 }
@@ -156,6 +162,7 @@ ManagerListener& ManagerListener::operator=(ManagerListener&& other) noexcept {
     path_ = std::exchange(other.path_, {});
     device_ = other.device_;
     inode_ = other.inode_;
+    dropped_ = std::exchange(other.dropped_, 0);
   }
   return *this;
 }
@@ -182,6 +189,7 @@ std::optional<ManagerRecord> ManagerListener::receive() {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return std::nullopt;
     if (n == static_cast<ssize_t>(kRecordSize)) return ManagerRecord{wire[0], wire[1], wire[2]};
+    ++dropped_;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace ostrel::platform {
 
@@ -58,8 +59,10 @@ class ManagerListener {
   int fd() const { return fd_; }
 
   // The next waiting record; nullopt when none is waiting. Datagrams of any
-  // other size are dropped.
+  // other size are dropped and counted.
   std::optional<ManagerRecord> receive();
+  // How many datagrams were dropped since the last call, for the log.
+  std::size_t takeDropped() { return std::exchange(dropped_, 0); }
 
  private:
   ManagerListener() = default;
@@ -71,6 +74,7 @@ class ManagerListener {
   std::string path_;
   std::uint64_t device_ = 0;
   std::uint64_t inode_ = 0;
+  std::size_t dropped_ = 0;
 };
 
 }  // namespace ostrel::platform

@@ -124,12 +124,14 @@ platform::ManagerListener COBXApp::claimManagerSocket() {
       ownsMarker_ = false;
       if (pendingEventCode_ != 0) {
         forwardEvent(name, pendingEventCode_);
+        Log("Ostrel exit.");
       } else {
         Log("Ostrel exits due to other application existing.");
       }
       break;
     case platform::ManagerListener::State::Failed:
       Log("Ostrel cannot receive button events: " + listener.error());
+      Log("Ostrel exit.");
       break;
   }
   return listener;

@@ -39,7 +39,8 @@ class COBXApp {
   // Claims the scanner's manager socket when the panel opens. When another
   // manager already answers there (two copies that started together both took
   // the marker), this copy hands its pending event to that one instead and gives
-  // the marker up; the result then is not listening and the panel must not run.
+  // the marker up; the result then is not listening, this copy's end is logged,
+  // and the panel must not run.
   platform::ManagerListener claimManagerSocket();
 
   // The event code the manager must act on once its panel is up; 0 for none.

@@ -1,6 +1,7 @@
 #pragma once
 // The scanner driver library's C interface: four exports and the ability record
 // GetScannerAbilityEx fills. Shared by the program and the virtual driver.
+#include <cstddef>
 #include <cstdint>
 
 namespace ostrel {
@@ -15,7 +16,13 @@ struct ScannerAbilityRecord {
   std::uint16_t feederLength;
   std::uint8_t reserved[54];
 };
+// Driver libraries are built apart from the program: the byte places are the contract.
 static_assert(sizeof(ScannerAbilityRecord) == 64);
+static_assert(offsetof(ScannerAbilityRecord, ultrasonic) == 1);
+static_assert(offsetof(ScannerAbilityRecord, flatbedWidth) == 2);
+static_assert(offsetof(ScannerAbilityRecord, flatbedLength) == 4);
+static_assert(offsetof(ScannerAbilityRecord, feederWidth) == 6);
+static_assert(offsetof(ScannerAbilityRecord, feederLength) == 8);
 
 namespace ability {
 inline constexpr std::uint8_t kDuplexFeeder = 1u << 2;

@@ -30,6 +30,9 @@ std::string folderOf(const std::string& path) {
 ScannerConfig::ScannerConfig() : resourceFile(resourceSettingPath(platform::programFolder())) {}
 
 int ScannerConfig::FindDriver(const std::string& deviceId) {
+  // "/StiDevice: /StiEvent:..." names no device; it must not take the first
+  // key that lacks its DeviceID.
+  if (deviceId.empty()) return 0;
   if (!platform::RegistryKey::open(platform::Hive::LocalMachine, kImagingDeviceClassKey)) return 0;
   for (int i = 0; i <= kLastImagingDeviceIndex; ++i) {
     const std::string keyPath = imagingDeviceKeyPath(i);
@@ -52,6 +55,8 @@ int ScannerConfig::FindDriver(const std::string& deviceId) {
 }
 
 int ScannerConfig::QueryScannerAbilities() {
+  // An empty path would make the loader hand back the program itself.
+  if (driverPath.empty()) return 0;
   std::string error;
   const auto library = platform::DynamicLibrary::open(driverPath, &error);
   if (!library) return 0;

@@ -72,16 +72,15 @@ void NotificationIcon::showBalloon(const QString& text) {
   balloonTimer_->stop();
   balloonText_ = text.left(kBalloonMaxChars);
   if (tray_.isVisible()) {
+    // The balloon's own time-out takes it down: an empty message sent later
+    // would show as an empty notification, never expiring, on desktops that
+    // show balloons as notifications.
     tray_.showMessage(QStringLiteral("Ostrel"), balloonText_, QSystemTrayIcon::Information,
-                      kBalloonMilliseconds + 1000);
+                      kBalloonMilliseconds);
   }
   balloonTimer_->start();
 }
 
-void NotificationIcon::clearBalloon() {
-  balloonText_.clear();
-  // An empty title and text take a balloon down rather than show an empty one.
-  if (tray_.isVisible()) tray_.showMessage(QString(), QString(), QSystemTrayIcon::NoIcon, 0);
-}
+void NotificationIcon::clearBalloon() { balloonText_.clear(); }
 
 }  // namespace ostrel

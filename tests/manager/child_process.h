@@ -46,6 +46,7 @@ class ChildProcess {
   }
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   void signal(int number) const {
     if (pid_ > 0) ::kill(pid_, number);
   }

@@ -7,9 +7,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
+#include "platform/folder_lock.h"
 #include "tests/support/temp_home.h"
 
 namespace ostrel::platform {
@@ -84,6 +89,26 @@ TEST(ManagerChannel, RecordsOfAnotherSizeAreDropped) {
   ::close(fd);
   EXPECT_TRUE(postToManager("Heron", {7, 8, 9}));
   EXPECT_EQ(listener.receive(), (ManagerRecord{7, 8, 9}));
+  EXPECT_EQ(listener.takeDropped(), 2u);
+  EXPECT_EQ(listener.takeDropped(), 0u);
+}
+
+TEST(ManagerChannel, CopiesClaimTheSocketOneAfterAnother) {
+  // Another copy is between its search and its bind: this one must wait for it
+  // rather than remove the socket that copy is about to bind.
+  auto other = std::make_optional<FolderLock>(tempRoot() + "/runtime");
+  std::atomic<bool> done = false;
+  std::optional<ManagerListener> mine;
+  std::thread claim([&] {
+    mine.emplace(ManagerListener::listen("Heron"));
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(done);
+  EXPECT_FALSE(std::filesystem::exists(managerSocketPath("Heron")));
+  other.reset();
+  claim.join();
+  EXPECT_EQ(mine->state(), ManagerListener::State::Listening) << mine->error();
 }
 
 TEST(ManagerChannel, AnyScannerNameGivesASafeSocketPath) {

@@ -6,7 +6,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <sstream>
+#include <thread>
 
 #include "app/core/startup_marker.h"
 #include "platform/environment.h"
@@ -19,6 +24,7 @@ namespace {
 
 using namespace ostrel::testing;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 
 std::string markerOf(const std::string& scannerName) {
   return platform::GetPrivateProfileString("1", "Startup", "absent",
@@ -45,8 +51,10 @@ TEST(ObxProcesses, ButtonPressReachesTheRunningManagerAndAnUnknownEventEndsIt) {
             "Black and White Text Document");
   EXPECT_EQ(platform::GetPrivateProfileString("5", "Title", "", folder + "ButtonSetting.ini"),
             "Storage");
-  EXPECT_NE(platform::GetPrivateProfileString("0", "Title", "", folder + "ApplicationSetting.ini"),
-            "");
+  // A new user's files are the program folder's templates, the built-in sets.
+  for (const char* file : {"ScanSetting.ini", "ApplicationSetting.ini", "ButtonSetting.ini"}) {
+    EXPECT_EQ(readFile(folder + file), readFile(binDir() + "/Template/" + file)) << file;
+  }
 }
 
 TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
@@ -56,18 +64,6 @@ TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
   EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
   EXPECT_EQ(markerOf("Heron"), "0");
   EXPECT_TRUE(logHas("Ostrel is asked to end."));
-}
-
-TEST(ObxProcesses, AStaleMarkerDelaysTheNextManagerByAboutThreeSeconds) {
-  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
-  platform::createFolderTree(scannerFolder("Heron"));
-  writeStartupMarker("Heron", true);
-  const auto begin = std::chrono::steady_clock::now();
-  ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
-  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(2900));
-  EXPECT_EQ(sendEvent("usb:04c5:11f3", kUnknownEvent), 0);
-  EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
-  EXPECT_EQ(markerOf("Heron"), "0");
 }
 
 TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {
@@ -91,6 +87,118 @@ TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {
   EXPECT_TRUE(platform::findManager("Egret"));
   EXPECT_EQ(sendEvent("usb:04c5:1200", kUnknownEvent), 0);
   EXPECT_EQ(egret.wait(std::chrono::seconds(15)), 0);
+}
+
+// The messages one process logged, in order (its lines carry its id).
+std::vector<std::string> messagesOf(pid_t pid) {
+  char mark[32];
+  std::snprintf(mark, sizeof mark, "(%04d) ->[", static_cast<int>(pid));
+  std::vector<std::string> messages;
+  std::istringstream lines(logText());
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t at = line.find(mark);
+    if (at == std::string::npos) continue;
+    const std::size_t text = line.find("] ", at);
+    if (text != std::string::npos) messages.push_back(line.substr(text + 2));
+  }
+  return messages;
+}
+
+TEST(ObxProcesses, ButtonSevenOfASixButtonScannerIsOnlyLogged) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:1300", "Tern"));
+  ChildProcess manager = startManager("usb:04c5:1300", "Tern");
+  const pid_t pid = manager.pid();
+  EXPECT_EQ(sendEvent("usb:04c5:1300", buttonEvent(7)), 0);
+  EXPECT_TRUE(eventually([] { return logHas("Button 7 is clicked."); }));
+  EXPECT_EQ(sendEvent("usb:04c5:1300", kUnknownEvent), 0);
+  EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
+  const auto own = messagesOf(pid);
+  ASSERT_GE(own.size(), 2u);
+  EXPECT_THAT(std::vector<std::string>(own.end() - 2, own.end()),
+              ElementsAre("Button 7 is clicked.", "Ostrel exit."));
+}
+
+// A start after a manager that did not end cleanly: about 3 s of search, then
+// it runs as the manager, takes presses and ends as usual.
+void expectTakeOverAfterTheSearch() {
+  const auto begin = std::chrono::steady_clock::now();
+  ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
+  const auto took = std::chrono::steady_clock::now() - begin;
+  EXPECT_GE(took, std::chrono::milliseconds(2900));
+  EXPECT_LT(took, std::chrono::seconds(10));
+  EXPECT_EQ(sendEvent("usb:04c5:11f3", buttonEvent(5)), 0);
+  EXPECT_TRUE(eventually([] { return logHas("Button 5 is clicked."); }));
+  EXPECT_EQ(sendEvent("usb:04c5:11f3", kUnknownEvent), 0);
+  EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
+  EXPECT_EQ(markerOf("Heron"), "0");
+}
+
+TEST(ObxProcesses, AStaleMarkerDelaysTheNextManagerByAboutThreeSeconds) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  platform::createFolderTree(scannerFolder("Heron"));
+  writeStartupMarker("Heron", true);
+  expectTakeOverAfterTheSearch();
+}
+
+TEST(ObxProcesses, AKilledManagerDelaysTheNextOneByAboutThreeSecondsOnly) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  {
+    ChildProcess killed = startManager("usb:04c5:11f3", "Heron");
+    killed.signal(SIGKILL);
+    EXPECT_EQ(killed.wait(std::chrono::seconds(15)), 128 + SIGKILL);
+  }
+  // Its marker and its socket file are left behind.
+  EXPECT_EQ(markerOf("Heron"), "1");
+  EXPECT_TRUE(std::filesystem::exists(platform::managerSocketPath("Heron")));
+  expectTakeOverAfterTheSearch();
+}
+
+TEST(ObxProcesses, AManagerWhoseScannerIsRemovedEndsByItself) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:1200", "Egret"));
+  ChildProcess manager = startManager("usb:04c5:11f3", "Heron");
+  // Another scanner going away leaves this manager running.
+  ASSERT_EQ(ChildProcess::run({binDir() + "/ostrel-device", "remove", "usb:04c5:1200"}), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  EXPECT_TRUE(platform::findManager("Heron"));
+
+  ASSERT_EQ(ChildProcess::run({binDir() + "/ostrel-device", "remove", "usb:04c5:11f3"}), 0);
+  EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
+  EXPECT_EQ(markerOf("Heron"), "0");
+  EXPECT_FALSE(std::filesystem::exists(platform::managerSocketPath("Heron")));
+}
+
+// Sets an environment variable, or removes it for nullptr, until the end of
+// the scope.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(ObxProcesses, AManagerThatReachesNoDisplayEndsInOrder) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  const ScopedEnvironment noPlatform("QT_QPA_PLATFORM", nullptr);
+  const ScopedEnvironment noWayland("WAYLAND_DISPLAY", nullptr);
+  for (const char* display : {static_cast<const char*>(nullptr), ":4711"}) {
+    const ScopedEnvironment deadDisplay("DISPLAY", display);
+    EXPECT_EQ(ChildProcess::run({obx(), "/StiDevice:usb:04c5:11f3", std::string("/StiEvent:") +
+                                                                         kManagerEvent}),
+              0)
+        << (display ? display : "no display");
+    EXPECT_EQ(logMessages().back(), "Ostrel exit.");
+    EXPECT_TRUE(logHas("Ostrel cannot show its panel: there is no display."));
+    EXPECT_EQ(markerOf("Heron"), "0");
+    EXPECT_FALSE(std::filesystem::exists(platform::managerSocketPath("Heron")));
+  }
 }
 
 }  // namespace

@@ -181,6 +181,18 @@ TEST_F(Startup, ACopyThatLosesTheRaceForTheSocketForwardsItsEvent) {
   app.finish();
   // The marker belongs to the winner now.
   EXPECT_EQ(markerValue(), "1");
+  const auto log = logMessages();
+  EXPECT_THAT(std::vector<std::string>(log.end() - 2, log.end()),
+              ElementsAre("Ostrel post a message to the existing OBX.", "Ostrel exit."));
+}
+
+TEST_F(Startup, AManagerStartThatLosesTheRaceEndsAsWhenTheManagerWasFound) {
+  COBXApp app = makeApp();
+  ASSERT_TRUE(app.start(line(kManagerEvent)));
+  auto winner = platform::ManagerListener::listen("Heron");
+  EXPECT_EQ(app.claimManagerSocket().state(), platform::ManagerListener::State::ManagerRunning);
+  EXPECT_EQ(winner.receive(), std::nullopt);
+  EXPECT_EQ(logMessages().back(), "Ostrel exits due to other application existing.");
 }
 
 TEST_F(Startup, ScannerNamesStayInsideTheDataFolder) {

@@ -60,6 +60,7 @@ TEST(DeviceTool, AddListAndRemoveAVirtualScanner) {
 
 TEST(DeviceTool, RefusesBadArguments) {
   EXPECT_EQ(tool("add-virtual ../escape Tern").status, 1);
+  EXPECT_EQ(tool("add-virtual 'usb 1' Tern").status, 1);
   EXPECT_FALSE(std::filesystem::exists(testing::tempRoot() + "/appdata/Ostrel/escape"));
   EXPECT_EQ(tool("add-virtual dev Tern --generate 0").status, 2);
   EXPECT_EQ(tool("add-virtual dev Tern --barcode 3").status, 2);

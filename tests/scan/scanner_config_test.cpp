@@ -68,7 +68,10 @@ TEST(FindDriver, MatchesTheDeviceIdentifierAcrossKeys) {
   EXPECT_EQ(config.scanIniPath, "/var/lib/driver/nvscan32.ini");
   EXPECT_EQ(config.loadIniPath, "/var/lib/driver/devaru.ini");
 
+  // A key without its identifier is no match for an empty device name.
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, imagingDeviceKeyPath(1)));
   ScannerConfig unmatched;
+  EXPECT_EQ(unmatched.FindDriver(""), 0);
   EXPECT_EQ(unmatched.FindDriver("usb\\vid_2"), 0);
   EXPECT_EQ(unmatched.FindDriver("USB\\VID_3"), 0);
   EXPECT_EQ(unmatched.modelName, "");
@@ -143,6 +146,26 @@ TEST(QueryScannerAbilities, MissingLibraryKeepsTheDefaults) {
   EXPECT_EQ(config.maxLength, 0);
   EXPECT_EQ(config.buttonCount, 9);
   EXPECT_EQ(config.sideSelector, -1);
+}
+
+TEST(QueryScannerAbilities, ADeviceWithoutDriverPathHasNoLibrary) {
+  registerKey(0, "dev", "Tern", "");
+  ScannerConfig config;
+  ASSERT_EQ(config.FindDriver("dev"), 1);
+  EXPECT_EQ(config.QueryScannerAbilities(), 0);
+  EXPECT_EQ(config.buttonCount, 9);
+}
+
+TEST(QueryScannerAbilities, ALibraryWithoutTheDriverFunctionsIsNotCalled) {
+  // A library that loads but is no scanner driver: the TWAIN source manager.
+  registerKey(0, "dev", "Tern", testing::binDir() + "/libostreldsm.so");
+  ScannerConfig config;
+  ASSERT_EQ(config.FindDriver("dev"), 1);
+  config.maxWidth = 77;
+  EXPECT_EQ(config.QueryScannerAbilities(), 1);
+  EXPECT_EQ(config.maxWidth, 77);
+  EXPECT_EQ(config.buttonCount, 6);
+  EXPECT_NE(todaysLog().find("lacks one of its functions"), std::string::npos);
 }
 
 TEST(QueryScannerAbilities, FailedInitialisationKeepsTheAbilities) {
@@ -228,6 +251,42 @@ TEST_F(DriverSettingsTest, ColourEnhancementThenNoDropoutLeavesTintara) {
   EXPECT_EQ(value("Tintara"), "1");
   EXPECT_EQ(value("FGAdvanceProcess"), "0");
   EXPECT_EQ(value("RGAdvanceProcess"), "0");
+}
+
+TEST_F(DriverSettingsTest, ColourEnhancementRowsBySideAndMode) {
+  // Drop colours FG RG FB RB, then advance processing FB RB FG RG, then the
+  // thresholds written; every case starts from files without these keys.
+  const struct {
+    int mode, side;
+    const char* values;
+    const char* thresholds;
+  } rows[] = {
+      {0, 0, "00301000", "FB"},
+      {0, 2, "00331100", "FB RB"},
+      {1, 0, "30000010", "FG"},
+      {1, 2, "33000011", "FG RG"},
+  };
+  const char* keys[] = {"FGDropColor",      "RGDropColor",      "FBDropColor",
+                        "RBDropColor",      "FBAdvanceProcess", "RBAdvanceProcess",
+                        "FGAdvanceProcess", "RGAdvanceProcess"};
+  scan.dropout = 4;
+  scan.filterValue = 31;
+  for (const auto& row : rows) {
+    std::filesystem::remove(config.loadIniPath);
+    std::filesystem::remove(config.scanIniPath);
+    scan.scanMode = row.mode;
+    scan.scanSide = row.side;
+    write();
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_EQ(value(keys[i]), std::string(1, row.values[i])) << keys[i] << " " << row.thresholds;
+    }
+    for (const char* side : {"FB", "RB", "FG", "RG"}) {
+      const bool written = std::string_view(row.thresholds).find(side) != std::string_view::npos;
+      EXPECT_EQ(value((std::string(side) + "FilterThreshold").c_str()), written ? "31" : "missing")
+          << side << " " << row.thresholds;
+    }
+    EXPECT_EQ(value("Tintara"), "1");
+  }
 }
 
 TEST_F(DriverSettingsTest, BlackAndWhiteEnhancementClearsBinaryProcessing) {

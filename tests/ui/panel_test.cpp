@@ -6,9 +6,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "app/ui/about_dialog.h"
 #include "app/ui/led_display.h"
+#include "app/ui/manager_inbox.h"
 #include "app/ui/more_pages_dialog.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/obx_dialog.h"
@@ -162,6 +167,28 @@ TEST_F(Panel, ExitEndsTheRun) {
   p.dispatcher().exit();
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(p.isVisible());
+}
+
+TEST(ManagerInbox, PostedRecordsArriveAndJunkIsLogged) {
+  auto listener = platform::ManagerListener::listen("Heron");
+  ASSERT_EQ(listener.state(), platform::ManagerListener::State::Listening) << listener.error();
+  ManagerInbox inbox(std::move(listener));
+  std::vector<platform::ManagerRecord> received;
+  QObject::connect(&inbox, &ManagerInbox::received,
+                   [&](const platform::ManagerRecord& record) { received.push_back(record); });
+  const int junk = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = platform::managerSocketPath("Heron");
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ASSERT_EQ(::connect(junk, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::send(junk, "x", 1, 0), 1);
+  ::close(junk);
+  ASSERT_TRUE(platform::postToManager("Heron", {0x0419, 4, 2}));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 5000));
+  EXPECT_EQ(received, (std::vector<platform::ManagerRecord>{{0x0419, 4, 2}}));
+  EXPECT_THAT(logMessages(), Contains("Ostrel ignored a message it does not know: 1 datagram(s) "
+                                      "of the wrong size."));
 }
 
 TEST(MorePagesPrompt, OkFinishAndAPressWhileItShows) {

@@ -41,6 +41,8 @@ std::string checkDeviceId(const std::string& deviceId) {
   if (deviceId.size() > 200) return "the device identifier is longer than 200 bytes";
   for (unsigned char c : deviceId) {
     if (c == '/') return "the device identifier cannot hold '/'";
+    // The program's command line ends the device name at the first blank.
+    if (c == ' ') return "the device identifier cannot hold blanks";
     if (c < 0x20 || c == 0x7f) return "the device identifier cannot hold control characters";
   }
   return {};
