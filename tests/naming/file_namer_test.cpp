@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/text.h"
 #include "tests/naming/naming_test_support.h"
 #include "tests/support/recording_ui.h"
@@ -112,6 +114,20 @@ TEST_F(FileNamerTest, BarcodeSurvivesTheCollisionProbe) {
   state.barcodeText = "INV42";
   touch("INV42_0.bmp");
   EXPECT_EQ(next(), out("INV42_1.bmp"));
+}
+
+TEST_F(FileNamerTest, BarcodeTextCannotLeaveTheFolder) {
+  button.imageName = "<B>_<#>";
+  state.barcodeText = std::string("../../etc/x\\y\0z\n", 16);
+  EXPECT_EQ(next(), out(".._.._etc_x_y_z__0.bmp"));
+}
+
+TEST_F(FileNamerTest, ProbeStopsAtTheLastCounterValue) {
+  button.imageName = "Scan<#>";
+  state.counter = INT_MAX;
+  touch("Scan2147483647.bmp");
+  EXPECT_EQ(next(), out("Scan2147483647.bmp"));  // overwritten rather than wrapped to a negative number
+  EXPECT_EQ(state.counter, INT_MAX);
 }
 
 TEST_F(FileNamerTest, UserAndComputerNames) {

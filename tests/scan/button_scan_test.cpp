@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <sstream>
 
 #include "tests/scan/virtual_scanner_fixture.h"
 #include "tests/support/recording_ui.h"
@@ -145,6 +147,48 @@ TEST_F(ButtonScanTest, FrameForEachKindOfPaperSize) {
   scan.paperSize = 4;
   scan.automatic = 1;
   EXPECT_EQ(frameFor(4), "none");
+}
+
+TEST_F(ButtonScanTest, EveryPaperOfTheTableIsCentredInTheFeeder) {
+  ScannerConfig config = registerScanner("scanner", feederScanner("Tern"));
+  ASSERT_TRUE(config.feedsCentred);
+  ASSERT_EQ(config.maxWidth, 2592);
+  struct Paper {
+    int index, width, length;
+  };
+  for (const Paper paper : {Paper{3, 2550, 4200}, {4, 2550, 3300}, {5, 2480, 3508}, {6, 1748, 2480},
+                            {7, 1240, 1748}, {8, 874, 1240}, {9, 2079, 2953}, {10, 1476, 2079},
+                            {11, 1039, 1476}, {12, 2150, 3035}, {13, 1512, 2150}, {14, 1075, 1512},
+                            {15, 1200, 1800}, {16, 900, 1500}, {17, 1800, 1200}, {18, 1500, 900}}) {
+    scan.paperSize = paper.index;
+    run(config);
+    const Lines layout = sessionRecord("scanner", "MSG_SET DAT_IMAGELAYOUT ");
+    ASSERT_EQ(layout.size(), 1u) << paper.index;
+    std::istringstream frame(layout[0].substr(24));
+    double left = -1, top = -1, right = -1, bottom = -1;
+    frame >> left >> top >> right >> bottom;
+    const int expectedLeft = (2592 - paper.width) / 2;  // integer halving
+    EXPECT_NEAR(left, expectedLeft / 300.0, 1e-4) << paper.index;
+    EXPECT_EQ(top, 0) << paper.index;
+    EXPECT_NEAR(right, (expectedLeft + paper.width) / 300.0, 1e-4) << paper.index;
+    EXPECT_NEAR(bottom, paper.length / 300.0, 1e-4) << paper.index;
+  }
+}
+
+TEST(ProfileFrame, WideSheetsAndHugeCustomAreasStayInRange) {
+  ScannerConfig config;
+  config.feedsCentred = true;
+  config.maxWidth = 2000;  // narrower than Letter: the sheet starts at the left edge
+  CScanSetting scan;
+  scan.paperSize = 4;
+  EXPECT_EQ(ProfileFrame(scan, config), (ScanArea{0, 0, 2550, 3300}));
+
+  scan.paperSize = 0;  // a hand-edited profile
+  scan.xOffset = INT_MAX - 10;
+  scan.width = 100;
+  scan.yOffset = -5;
+  scan.height = INT_MIN;
+  EXPECT_EQ(ProfileFrame(scan, config), (ScanArea{INT_MAX - 10, -5, INT_MAX, INT_MIN}));
 }
 
 TEST_F(ButtonScanTest, FlatbedScannersDoNotCentre) {

@@ -19,7 +19,7 @@ class RecordingSource : public TwainDataSource {
   using TwainDataSource::TwainDataSource;
 
   std::string MakeFileName(int index) override {
-    return testing::tempRoot() + "/received-" + std::to_string(index) + ".bmp";
+    return folder + "/received-" + std::to_string(index) + ".bmp";
   }
   int OnFileReceived(const std::string& path) override {
     files.push_back(path);
@@ -47,6 +47,7 @@ class RecordingSource : public TwainDataSource {
     int width, height, bits, rows;
     long bytes;
   };
+  std::string folder = testing::tempRoot();
   std::vector<std::string> files;
   std::vector<Image> images;
   int stopAfter = 0;
@@ -96,6 +97,16 @@ TEST_F(TransferLoopsTest, RefusedFileIsDeletedAndStopsTheLoop) {
   ASSERT_EQ(source.files.size(), 2u);
   EXPECT_TRUE(std::filesystem::exists(source.files[0]));
   EXPECT_FALSE(std::filesystem::exists(source.files[1]));
+}
+
+TEST_F(TransferLoopsTest, FileTransfersThatCannotBeWrittenEndWithTheStack) {
+  RecordingSource& source = openSource();
+  source.folder = testing::tempRoot() + "/missing";
+  source.SetCapability(ICAP_XFERMECH, TWSX_FILE, TWTY_UINT16);
+  source.Enable(false, manager.Parent());
+  EXPECT_EQ(source.TransferFiles(), TWRC_SUCCESS);  // each sheet fails, is skipped, and the loop ends
+  EXPECT_TRUE(source.files.empty());
+  EXPECT_EQ(testing::sessionRecord("scanner", "MSG_GET DAT_IMAGEFILEXFER (failed").size(), 3u);
 }
 
 TEST_F(TransferLoopsTest, MemoryTransfersArriveInStrips) {

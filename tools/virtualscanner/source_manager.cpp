@@ -67,26 +67,31 @@ TW_UINT16 SourceManager::entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32
                                TW_UINT16 msg, TW_MEMREF data) {
   std::lock_guard lock(mutex_);
   if (!origin) return fail(TWCC_BADPROTOCOL, nullptr);
-  const auto app = applications_.find(origin->Id);
+  // Ids are read into copies: TW_IDENTITY is packed to 2 bytes, so a reference
+  // bound to its Id (as a look-up takes its key) may be misaligned.
+  const TW_UINT32 appId = origin->Id;
+  const auto app = applications_.find(appId);
   if (!dest) {
     if (dg != DG_CONTROL) return fail(TWCC_BADPROTOCOL, app == applications_.end() ? nullptr : &app->second);
     return control(*origin, dat, msg, data);
   }
   if (app == applications_.end()) return fail(TWCC_SEQERROR, nullptr);
-  const auto source = app->second.open.find(dest->Id);
+  const TW_UINT32 sourceId = dest->Id;
+  const auto source = app->second.open.find(sourceId);
   if (source == app->second.open.end()) return fail(TWCC_BADDEST, &app->second);
   return source->second->handle(dg, dat, msg, data);
 }
 
 TW_UINT16 SourceManager::control(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
-  auto found = applications_.find(origin.Id);
+  auto found = applications_.find(TW_UINT32{origin.Id});
   Application* app = found == applications_.end() ? nullptr : &found->second;
   switch (dat) {
     case DAT_PARENT:
       if (msg == MSG_OPENDSM) {
         if (app) return fail(TWCC_SEQERROR, app);
-        origin.Id = nextApplicationId_++;
-        applications_[origin.Id];
+        const TW_UINT32 id = nextApplicationId_++;
+        origin.Id = id;
+        applications_[id];
         return TWRC_SUCCESS;
       }
       if (msg == MSG_CLOSEDSM) {
@@ -155,16 +160,17 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
         }
       }
       if (!chosen) return fail(TWCC_NODS, &app);
-      if (app.open.count(chosen->identity.Id)) return fail(TWCC_SEQERROR, &app);
+      const TW_UINT32 chosenId = chosen->identity.Id;
+      if (app.open.count(chosenId)) return fail(TWCC_SEQERROR, &app);
       auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder, sheets_,
                                                         spareImage_);
       opened->open();
       *source = chosen->identity;
-      app.open[chosen->identity.Id] = std::move(opened);
+      app.open[chosenId] = std::move(opened);
       return TWRC_SUCCESS;
     }
     case MSG_CLOSEDS: {
-      const auto it = app.open.find(source->Id);
+      const auto it = app.open.find(TW_UINT32{source->Id});
       if (it == app.open.end()) return fail(TWCC_NODS, &app);
       it->second->close();
       app.open.erase(it);

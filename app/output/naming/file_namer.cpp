@@ -45,6 +45,16 @@ std::string fittedBase(const std::string& folder, std::string base, const std::s
   return base;
 }
 
+// A barcode is read off the paper: a separator or control character in it
+// must not lead the file out of its folder or cut its name short.
+std::string asNamePart(std::string text) {
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f) c = '_';
+  }
+  return text;
+}
+
 std::string baseNameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -69,7 +79,7 @@ class FileNamer::Source : public NamingSource {
   NamingTime now() override { return namingTime(namer_.environment_.localTime()); }
 
   std::string barcode() override {
-    if (!barcode_) barcode_ = std::exchange(namer_.state_.barcodeText, {});
+    if (!barcode_) barcode_ = asNamePart(std::exchange(namer_.state_.barcodeText, {}));
     if (barcodeUsed_) return {};
     barcodeUsed_ = true;
     return *barcode_;

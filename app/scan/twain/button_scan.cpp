@@ -1,6 +1,7 @@
 #include "app/scan/twain/button_scan.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "app/core/activity_log.h"
 #include "app/scan/twain/custom_capabilities.h"
@@ -19,13 +20,18 @@ void showNoDevice(const ScannerConfig& config, UserInterface& ui) {
 
 TW_UINT32 flag(bool value) { return value ? 1 : 0; }
 
+// Offset plus size from a profile, which may hold any number: saturated, not overflowed.
+int edge(int offset, int size) {
+  return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + size, INT_MIN, INT_MAX));
+}
+
 }  // namespace
 
 std::optional<ScanArea> ProfileFrame(const CScanSetting& scan, const ScannerConfig& config) {
   const auto sizes = paperSizes();
   switch (scan.paperSize) {
     case kPaperCustom:
-      return ScanArea{scan.xOffset, scan.yOffset, scan.xOffset + scan.width, scan.yOffset + scan.height};
+      return ScanArea{scan.xOffset, scan.yOffset, edge(scan.xOffset, scan.width), edge(scan.yOffset, scan.height)};
     case kPaperMaximum: return ScanArea{0, 0, config.maxWidth, config.maxLength};
     default: break;
   }

@@ -173,7 +173,9 @@ int TwainDataSource::TransferNative() {
 TW_UINT16 TwainDataSource::TransferMemory() {
   TW_SETUPMEMXFER setup{};
   if (Call(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) != TWRC_SUCCESS) return TWRC_FAILURE;
-  const TW_UINT32 size = std::clamp(setup.Preferred ? setup.Preferred : setup.MinBufSize, kMinStripBuffer, kMaxStripBuffer);
+  // Copied out first: std::clamp takes references, and the packed fields may be misaligned.
+  const TW_UINT32 preferred = setup.Preferred ? setup.Preferred : setup.MinBufSize;
+  const TW_UINT32 size = std::clamp(preferred, kMinStripBuffer, kMaxStripBuffer);
   std::vector<std::uint8_t> buffer(size);
   for (;;) {
     TW_IMAGEINFO info{};

@@ -322,8 +322,13 @@ inline constexpr TW_UINT16 TWCY_USA = 1;
 
 // Fixed-point conversion: the value times 65536, rounded to the nearest step;
 // the whole part is the upper 16 bits and the fraction the lower, so negative
-// values recombine exactly as Whole + Frac / 65536.
+// values recombine exactly as Whole + Frac / 65536. Values beyond what 16.16
+// holds (from a hand-edited profile, say) saturate, and NaN gives 0.
 inline TW_FIX32 toFix32(double value) {
+  constexpr double kLowest = -32768.0;
+  constexpr double kHighest = 32767.0 + 65535.0 / 65536.0;
+  if (value != value) value = 0;
+  value = value < kLowest ? kLowest : value > kHighest ? kHighest : value;
   const auto scaled = static_cast<TW_INT32>(value * 65536.0 + (value < 0 ? -0.5 : 0.5));
   TW_FIX32 fix;
   fix.Whole = static_cast<TW_INT16>(scaled >> 16);
