@@ -170,11 +170,14 @@ TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
             "strFileName=report.tif\r\nintFileSize=5000\r\nintPages=3\r\nstrReceiveDate=2024-05-06 11:00:00\r\n"
             "intState=0\r\n");
   // The hostile name is refused and not acknowledged; a second fax of the same
-  // name gets a name of its own.
+  // name gets a name of its own, and line breaks in its fields add no keys.
+  fax.sender = "0212\r\nintState=9";
   server.queueIncomingFax(fax);
   ASSERT_TRUE(server.waitFor([&] { return server.received(6, 4).size() == 2; }, std::chrono::seconds(20)));
   EXPECT_TRUE(fs::exists(programDirectory + "/Recv/report-1.tif"));
-  EXPECT_TRUE(fs::exists(programDirectory + "/Recv/report-1.inf"));
+  const std::string second = readFile(programDirectory + "/Recv/report-1.inf");
+  EXPECT_NE(second.find("\r\nstrSender_FaxNum=0212  intState=9\r\n"), std::string::npos) << second;
+  EXPECT_EQ(GetPrivateProfileString("Lumora_Recv", "intState", "", programDirectory + "/Recv/report-1.inf"), "0");
   EXPECT_FALSE(fs::exists(ostrel::testing::tempRoot() + "/outside.tif"));
   EXPECT_EQ(readFile(programDirectory + "/Recv/repor.inf").find("report-1"), std::string::npos);
 }
