@@ -1,6 +1,7 @@
 #include "faxsvc/spool_watcher.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
@@ -109,6 +110,25 @@ TEST_F(SpoolWatcherTest, UnsafeOrMissingDocumentsNeverLeaveTheFolder) {
   const std::string result = paths.send + "/" + today() + "/ESC.rlt";
   EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "intState", "", result), "4");
   EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", result), "844");
+}
+
+TEST_F(SpoolWatcherTest, LinksAndSpecialFilesAreNeverReadOrSent) {
+  // A linked document would send a file from outside the spool to the server.
+  writeFile(tempRoot() + "/program/secret.txt", "secret");
+  fs::create_symlink(tempRoot() + "/program/secret.txt", paths.send + "/link.pdf");
+  writeFile(paths.send + "/r.inf", request("LINK", "link.pdf", 1));
+  watcher.runPass();
+  EXPECT_EQ(jobs.size(), 0u);
+  const std::string result = paths.send + "/" + today() + "/LINK.rlt";
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", result), "844");
+  EXPECT_FALSE(fs::exists(paths.send + "/" + today() + "/link.pdf"));
+
+  // A FIFO posing as a request would block a reader for good: it is refused at
+  // once and set aside like any request that cannot be read.
+  ASSERT_EQ(::mkfifo((paths.send + "/pipe.inf").c_str(), 0600), 0);
+  for (int pass = 1; pass <= 5; ++pass) watcher.runPass();
+  EXPECT_FALSE(fs::exists(paths.send + "/pipe.inf"));
+  EXPECT_TRUE(fs::is_fifo(paths.send + "/" + today() + "/pipe.inf.err"));
 }
 
 TEST_F(SpoolWatcherTest, DirectoriesNamedLikeRequestsAreSkipped) {
