@@ -1,5 +1,7 @@
 #include "faxsvc/spool_watcher.h"
 
+#include "faxsvc/result_monitor.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -129,6 +131,29 @@ TEST_F(SpoolWatcherTest, LinksAndSpecialFilesAreNeverReadOrSent) {
   for (int pass = 1; pass <= 5; ++pass) watcher.runPass();
   EXPECT_FALSE(fs::exists(paths.send + "/pipe.inf"));
   EXPECT_TRUE(fs::is_fifo(paths.send + "/" + today() + "/pipe.inf.err"));
+}
+
+TEST_F(SpoolWatcherTest, MonitorAsksOnceAtATimeForAReportAndArchivesFinishedJobs) {
+  const auto result = [&](const std::string& fod, int state, int code) {
+    writeFile(paths.send + "/" + fod + ".rlt",
+              "[Lumora]\r\nstrReceiver_FaxNum=0212345678\r\nstrDate=20240506\r\nintState=" + std::to_string(state) +
+                  "\r\nstrSID=" + fod + "\r\nstrCountryCode=82\r\nResultCode=" + std::to_string(code) + "\r\n");
+  };
+  result("CONV", 2, 0);
+  result("DONE", 49, 0);
+  result("OLD", 3, 844);
+  writeFile(paths.send + "/HALF.rlt", "[Lumora]\r\nintState=2\r\n");
+  ResultMonitor monitor(context);
+  for (int pass = 0; pass < 3; ++pass) monitor.runPass();
+  // One request waits for the report connection, however many passes ran.
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.take()->sid, "CONV");
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "intState", "", paths.send + "/CONV.rlt"), "6");
+  monitor.runPass();
+  EXPECT_EQ(reports.size(), 1u);  // asked again once the last one went out
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", paths.send + "/20240506/DONE.rlt"), "849");
+  EXPECT_TRUE(fs::exists(paths.send + "/20240506/OLD.rlt"));
+  EXPECT_TRUE(fs::exists(paths.send + "/HALF.rlt"));  // unreadable fields: left alone
 }
 
 TEST_F(SpoolWatcherTest, DirectoriesNamedLikeRequestsAreSkipped) {
