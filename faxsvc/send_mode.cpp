@@ -67,6 +67,21 @@ void SendMode::handle(const MessageView& message, FaxLink&, const Credentials&) 
   if (message.type() == message_type::kConversionAck) onConversionAck(message);
 }
 
+// An answer for a job that is not (or no longer) here has nowhere to go, and
+// the pages it may bring are not stored either.
+std::optional<std::string> SendMode::resultFileOf(const char* answer, const std::string& fod) {
+  if (!isSafeFileName(fod + ".rlt")) {
+    c_.log.write(format("%s: job identifier %s refused.", answer, fod.c_str()));
+    return std::nullopt;
+  }
+  std::string path = c_.paths.resultFile(fod);
+  if (!platform::fileExists(path)) {
+    c_.log.write(format("%s: I cannot find %s.", answer, path.c_str()));
+    return std::nullopt;
+  }
+  return path;
+}
+
 void SendMode::onSendAck(const MessageView& message) {
   const auto parsed = parseSendAck(message);
   if (!parsed) {
@@ -75,23 +90,17 @@ void SendMode::onSendAck(const MessageView& message) {
   }
   const SendAck& ack = *parsed.value;
   if (ack.isFinalAnswer()) repetitionArmed_ = true;
-  if (!isSafeFileName(ack.fod + ".rlt")) {
-    c_.log.write("FAX_SEND_ACK2: job identifier " + ack.fod + " refused.");
-    return;
-  }
-  const std::string path = c_.paths.resultFile(ack.fod);
+  const auto path = resultFileOf("FAX_SEND_ACK2", ack.fod);
+  if (!path) return;
   std::string tifNames;
   std::uint32_t pages = ack.pages;
   if (ack.state == kStateConverted) {
     tifNames = storeReturnedFiles(ack.files);
-    if (pages == 0) pages = waitForPages(path);
+    if (pages == 0) pages = waitForPages(*path);
   }
-  if (!writeResultValue(path, "intState", ack.state)) {
-    c_.log.write("FAX_SEND_ACK2: I cannot find " + path + ".");
-    return;
-  }
-  writeResultValue(path, "intPages", format("%u", pages));
-  writeResultValue(path, "strTifNames", tifNames);
+  writeResultValue(*path, "intState", ack.state);
+  writeResultValue(*path, "intPages", format("%u", pages));
+  writeResultValue(*path, "strTifNames", tifNames);
 }
 
 void SendMode::onConversionAck(const MessageView& message) {
@@ -101,18 +110,12 @@ void SendMode::onConversionAck(const MessageView& message) {
     return;
   }
   const ConversionAck& ack = *parsed.value;
-  if (!isSafeFileName(ack.fod + ".rlt")) {
-    c_.log.write("FAX_CONV_ACK: job identifier " + ack.fod + " refused.");
-    return;
-  }
-  const std::string path = c_.paths.resultFile(ack.fod);
+  const auto path = resultFileOf("FAX_CONV_ACK", ack.fod);
+  if (!path) return;
   const std::string tifNames = ack.success ? storeReturnedFiles(ack.files) : std::string();
-  if (!writeResultValue(path, "intState", ack.success ? kStateConverted : kStateRefused)) {
-    c_.log.write("FAX_CONV_ACK: I cannot find " + path + ".");
-    return;
-  }
-  writeResultValue(path, "strTifNames", tifNames);
-  writeResultValue(path, "intPages", format("%u", ack.success ? ack.pages : 0u));
+  writeResultValue(*path, "intState", ack.success ? kStateConverted : kStateRefused);
+  writeResultValue(*path, "strTifNames", tifNames);
+  writeResultValue(*path, "intPages", format("%u", ack.success ? ack.pages : 0u));
 }
 
 std::string SendMode::storeReturnedFiles(const std::vector<ReturnedFile>& files) {

@@ -243,11 +243,20 @@ TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
   ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "intPages") == "4"; }));
   EXPECT_EQ(resultValue(sendFolder() + "/CONV.rlt", "strTifNames"), "c.tif");
   EXPECT_EQ(readFile(programDirectory + "/Tif/c.tif"), "TIF");
-  // A failed conversion for a job the library never had leaves no file behind.
+  // Answers for a job the library never had leave no file behind, and the
+  // pages they bring are not stored.
   server.queueRaw('A', serverFrame(39, {{6, "\x01"}, {7, "NOSUCH"}}));
   server.queueRaw('A', serverFrame(35, {{6, "I"}, {7, "NOSUCH"}}));
-  std::this_thread::sleep_for(tick * 20);
+  server.queueRaw('A', serverFrame(39, {{7, "NOSUCH"}, {37, be32(1)}, {41, be32(1)}, {45, be32(5)},
+                                        {49, "n.tif"}, {54, be32(3)}, {58, "TIF"}}));
+  server.queueRaw('A', serverFrame(35, {{7, "NOSUCH"}, {57, be32(1)}, {61, be32(1)}, {65, be32(5)},
+                                        {69, "m.tif"}, {74, be32(3)}, {78, "TIF"}}));
+  // Answers are handled in order: once this one shows, the others were handled.
+  server.queueRaw('A', serverFrame(39, {{7, "CONV"}, {37, be32(9)}}));
+  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "intPages") == "9"; }));
   EXPECT_FALSE(fs::exists(sendFolder() + "/NOSUCH.rlt"));
+  EXPECT_FALSE(fs::exists(programDirectory + "/Tif/n.tif"));
+  EXPECT_FALSE(fs::exists(programDirectory + "/Tif/m.tif"));
 }
 
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {
