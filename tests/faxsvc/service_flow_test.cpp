@@ -70,12 +70,13 @@ TEST_F(FaxFlowTest, RequestTravelsToTheServerAndItsReportEndsIt) {
 
   initialize();
   ASSERT_EQ(service.checkLogin("alice", "secret"), 0);
-  const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(service.start(), 0);
+  const auto started = std::chrono::steady_clock::now();
   dropRequest("20240506101500", {{"a.pdf", std::string(1000, 'a')}, {"b.tif", std::string(3000, 'b')}});
 
   ASSERT_TRUE(server.waitFor([&] { return !server.received(34).empty(); }, std::chrono::seconds(20)));
-  EXPECT_GE(std::chrono::steady_clock::now() - started, tick * 10);  // the watcher's first pause
+  // The watcher starts one pause before start() returns, then pauses ten.
+  EXPECT_GE(std::chrono::steady_clock::now() - started, tick * 9);
   const auto sent = server.received(34);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].purpose, 'A');
@@ -211,6 +212,33 @@ TEST_F(FaxFlowTest, RefusedAndOversizedAnswersMakeTheConnectionStartOver) {
   ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() >= before + 2; }, std::chrono::seconds(20)));
   // Dropped for the message, not for idling: no keep-alive went out first.
   EXPECT_TRUE(server.received(126, 4).empty());
+}
+
+TEST_F(FaxFlowTest, ServerStoppingInTheMiddleOfAMessageIsDropped) {
+  initializeAndStart();
+  ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() == 1; }, std::chrono::seconds(20)));
+  fakefax::Bytes half(512, 0);
+  half[0] = 5;
+  half[4] = 0x10;  // announces 4 KiB more that never come
+  server.queueRaw(4, half);
+  ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() >= 2; }, std::chrono::seconds(20)));
+  EXPECT_GE(server.closedConnections(4), 1);
+  const int first = server.received(1, 4).front().connection;
+  for (const auto& r : server.received(126, 4)) EXPECT_NE(r.connection, first);  // not dropped for idling
+}
+
+TEST_F(FaxFlowTest, ConvertedJobWithoutPageCountTakesItFromTheResultFile) {
+  fakefax::SendAnswer answer;
+  answer.pages = 0;
+  server.setSendAnswer(answer);
+  server.setAnswerReports(false);
+  initializeAndStart();
+  dropRequest("NOPAGES", {{"n.pdf", "content"}});
+  ASSERT_TRUE(server.waitFor([&] { return !server.received(34).empty(); }, std::chrono::seconds(20)));
+  // The host may still fill in the count; the answer's 0 must not overwrite it.
+  platform::WritePrivateProfileString("Lumora", "intPages", "4", sendFolder() + "/NOPAGES.rlt");
+  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/NOPAGES.rlt", "intState") == "6"; }));
+  EXPECT_EQ(resultValue(sendFolder() + "/NOPAGES.rlt", "intPages"), "4");
 }
 
 fakefax::Bytes serverFrame(std::uint8_t type, const std::vector<std::pair<std::size_t, std::string>>& fields) {
