@@ -1,13 +1,12 @@
 #include "faxsvc/spool_watcher.h"
 
-#include "faxsvc/result_monitor.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
 
+#include "faxsvc/result_monitor.h"
 #include "platform/ini_file.h"
 #include "tests/support/temp_home.h"
 
