@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "tests/support/temp_home.h"
 
@@ -14,22 +16,30 @@ namespace {
 using ostrel::testing::readFile;
 using ostrel::testing::tempRoot;
 
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
-  return std::mktime(&t);
-}
+// The log writes local time; in UTC the day ends at a known instant.
+class FaxLogInUtc : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* zone = std::getenv("TZ")) saved_ = zone;
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+  }
+  void TearDown() override {
+    if (saved_) ::setenv("TZ", saved_->c_str(), 1);
+    else ::unsetenv("TZ");
+    ::tzset();
+  }
 
-TEST(DiagnosticLog, FirstLineAfterMidnightStartsTheNewDaysFile) {
+  static constexpr std::time_t kLastSecondOfMay6 = 1715039999;  // 2024-05-06 23:59:59
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST_F(FaxLogInUtc, FirstLineAfterMidnightStartsTheNewDaysFile) {
   DiagnosticLog log;
   log.configure(tempRoot(), true);
-  std::time_t now = localTime(2024, 5, 6, 23, 59, 59);
+  std::time_t now = kLastSecondOfMay6;
   log.setClock([&now] { return now; });
   log.write("before");
   now += 2;
