@@ -32,6 +32,7 @@ bool SendMode::sendPending(FaxLink& link) {
 
   FaxJobFields fields{job->fod, job->country, job->receivers, job->sender, job->title, job->convert,
                       !c_.paths.tif.empty(), {}};
+  std::uint64_t loaded = 0;
   for (const auto& name : job->documents) {
     if (name.empty()) {
       c_.log.write("GetStrFromIndex() returned NULL string.");
@@ -44,6 +45,13 @@ bool SendMode::sendPending(FaxLink& link) {
     }
     const std::string path = joinPath(joinPath(c_.paths.send, job->date), name);
     const std::uint64_t size = fileLength(path, c_.log);
+    // Each document fits a message, but many together need not: stop before
+    // holding more than one message's worth in memory.
+    loaded += size;
+    if (loaded > kMaxMessageSize) {
+      dropJob(*job, "the documents are too large for one message");
+      return false;
+    }
     auto content = size != 0 ? readFileBytes(path, size) : std::nullopt;
     if (!content) {
       dropJob(*job, path + " cannot be read");

@@ -153,6 +153,21 @@ TEST_F(FaxFlowTest, EmptyDocumentsRejectTheRequestAtOnce) {
   EXPECT_TRUE(server.received(34).empty());
 }
 
+TEST_F(FaxFlowTest, JobsTooLargeForOneMessageAreDroppedUnsent) {
+  initializeAndStart();
+  // Each document alone fits a message; together they do not.
+  for (const char* name : {"big1.pdf", "big2.pdf"}) {
+    writeFile(sendFolder() + "/" + name, "x");
+    fs::resize_file(sendFolder() + "/" + name, 40u << 20);
+  }
+  writeFile(sendFolder() + "/BIG.inf",
+            "[Lumora]\r\nCountry=82\r\nReceiverNo=0212345678\r\nUserID=alice\r\nFileCount=2\r\n"
+            "FileName=big1.pdf,big2.pdf\r\nFOD=BIG\r\n");
+  ASSERT_TRUE(eventually([&] { return archivedWith("BIG", "ResultCode", "810"); }));
+  EXPECT_EQ(resultValue(archived("BIG.rlt"), "intState"), "5");
+  EXPECT_TRUE(server.received(34).empty());
+}
+
 TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
   fakefax::IncomingFax fax;
   fax.fileName = "report.tif";
