@@ -41,7 +41,7 @@ void MessageWriter::putU32(std::size_t offset, std::uint32_t value) {
 }
 
 bool MessageWriter::putText(std::size_t offset, std::size_t width, std::string_view text, Ending ending) {
-  if (text.size() > (ending == Ending::Terminated ? width - 1 : width)) return false;
+  if (text.size() > width || (ending == Ending::Terminated && text.size() == width)) return false;
   reach(offset + width);
   std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), width, 0);
   std::memcpy(&bytes_[offset], text.data(), text.size());
