@@ -36,8 +36,9 @@ void DiagnosticLog::configure(const std::string& programDirectory, bool enabled)
 void DiagnosticLog::write(std::string_view message) {
   std::lock_guard lock(mutex_);
   if (!enabled_) return;
+  const std::time_t now = clock_ ? clock_() : std::time(nullptr);
   platform::createFolder(folder_);
-  const std::string path = platform::joinPath(folder_, "fax_" + localTimeText("%Y%m%d") + ".log");
+  const std::string path = platform::joinPath(folder_, "fax_" + localTimeText("%Y%m%d", now) + ".log");
   // A handle left from another day (or a file removed under us) is replaced, so
   // the first line after midnight starts the new day's file.
   if (path != openPath_ || !platform::fileExists(path)) {
@@ -45,7 +46,7 @@ void DiagnosticLog::write(std::string_view message) {
     openPath_ = file_.valid() ? path : std::string();
   }
   if (!file_.valid()) return;
-  std::string line = localTimeText("%Y-%m-%d %H:%M:%S");
+  std::string line = localTimeText("%Y-%m-%d %H:%M:%S", now);
   line += " - ";
   line += message;
   line += "\r\n";
@@ -61,6 +62,11 @@ void DiagnosticLog::writeSystemError(std::string_view message, int error) {
   } else {
     write(format("%s - error code: %u", text.c_str(), static_cast<unsigned>(error)));
   }
+}
+
+void DiagnosticLog::setClock(std::function<std::time_t()> clock) {
+  std::lock_guard lock(mutex_);
+  clock_ = std::move(clock);
 }
 
 void DiagnosticLog::close() {

@@ -3,6 +3,8 @@
 // <ProgramDirectory>/Log/. Off unless switched on (OSTREL_FAX_LOG=1 in the
 // environment or LogMode=1 in ZeltSvc.ini); when off, nothing is created.
 // Thread-safe.
+#include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -22,8 +24,12 @@ class DiagnosticLog {
 
   void close();
 
+  // Where the log takes the time from; tests use it to pass midnight.
+  void setClock(std::function<std::time_t()> clock);
+
  private:
   std::mutex mutex_;
+  std::function<std::time_t()> clock_;
   bool enabled_ = false;
   std::string folder_;
   std::string openPath_;  // the day file the handle belongs to

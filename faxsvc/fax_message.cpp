@@ -40,8 +40,8 @@ void MessageWriter::putU32(std::size_t offset, std::uint32_t value) {
   storeU32(&bytes_[offset], value);
 }
 
-bool MessageWriter::putText(std::size_t offset, std::size_t width, std::string_view text) {
-  if (text.size() > width) return false;
+bool MessageWriter::putText(std::size_t offset, std::size_t width, std::string_view text, Ending ending) {
+  if (text.size() > width || (ending == Ending::Terminated && text.size() == width)) return false;
   reach(offset + width);
   std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), width, 0);
   std::memcpy(&bytes_[offset], text.data(), text.size());

@@ -33,8 +33,11 @@ class MessageWriter {
   void putU32(std::size_t offset, std::uint32_t value);
   // Copies text into a field of `width` bytes, zero-padded. A value that does
   // not fit is refused (false, nothing written): truncating a fax number or a
-  // job identifier would send it somewhere else.
-  bool putText(std::size_t offset, std::size_t width, std::string_view text);
+  // job identifier would send it somewhere else. A terminated field keeps room
+  // for its zero, as the server reads it up to that zero.
+  enum class Ending { Terminated, MayFill };
+  bool putText(std::size_t offset, std::size_t width, std::string_view text,
+               Ending ending = Ending::Terminated);
 
   void appendU32(std::uint32_t value);
   void append(std::span<const std::uint8_t> bytes);

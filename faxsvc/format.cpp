@@ -24,10 +24,11 @@ std::string format(const char* pattern, ...) {
   return out;
 }
 
-std::string localTimeText(const char* pattern) {
-  const std::time_t now = std::time(nullptr);
+std::string localTimeText(const char* pattern) { return localTimeText(pattern, std::time(nullptr)); }
+
+std::string localTimeText(const char* pattern, std::time_t when) {
   std::tm local{};
-  ::localtime_r(&now, &local);
+  ::localtime_r(&when, &local);
   char buffer[64];
   const std::size_t n = std::strftime(buffer, sizeof buffer, pattern, &local);
   return std::string(buffer, n);

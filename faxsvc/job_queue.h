@@ -38,6 +38,17 @@ class LockedQueue {
     items_.push_back(std::move(item));
   }
 
+  // Appends unless an item that `same` matches is still waiting; true when appended.
+  template <typename Same>
+  bool pushUnlessWaiting(T item, Same same) {
+    std::lock_guard lock(mutex_);
+    for (const T& waiting : items_) {
+      if (same(waiting, item)) return false;
+    }
+    items_.push_back(std::move(item));
+    return true;
+  }
+
   std::optional<T> take() {
     std::lock_guard lock(mutex_);
     if (items_.empty()) return std::nullopt;

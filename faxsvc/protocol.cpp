@@ -57,7 +57,9 @@ Parsed<std::vector<ReturnedFile>> parseReturnedFiles(const MessageView& message,
 
 std::optional<Bytes> buildLogin(std::string_view userId, std::string_view password, Purpose purpose) {
   MessageWriter writer(message_type::kLogin);
-  if (!writer.putText(6, kCredentialMax, userId) || !writer.putText(26, kCredentialMax, password)) {
+  // A 20-byte user ID or password fills its field: the next field ends it.
+  constexpr auto fill = MessageWriter::Ending::MayFill;
+  if (!writer.putText(6, kCredentialMax, userId, fill) || !writer.putText(26, kCredentialMax, password, fill)) {
     return std::nullopt;
   }
   writer.putByte(46, static_cast<std::uint8_t>(purpose));
@@ -77,7 +79,7 @@ Parsed<Bytes> buildFaxJob(const FaxJobFields& job) {
       return Result::fail("ReceiverNo is too long");
     }
     if (!writer.putText(kSenderAt, kSenderWidth, job.sender)) return Result::fail("SenderNo is too long");
-    writer.putText(kTitleAt, kTitleWidth, cutToBytes(job.title, kTitleWidth));
+    writer.putText(kTitleAt, kTitleWidth, cutToBytes(job.title, kTitleWidth - 1));
     writer.putByte(kConvertAt, job.convert ? 1 : 0);
     writer.putByte(kConvertTifAt, job.convert && job.tifFolderSet ? 1 : 0);
     writer.putU32(kReservedAt, 0);
@@ -108,8 +110,8 @@ Parsed<Bytes> buildReportRequest(std::string_view sid, std::string_view receiver
   MessageWriter writer(message_type::kReportRequest);
   if (!writer.putText(6, 30, sid)) return Result::fail("SID is too long");
   if (!writer.putText(36, 20, receivers)) return Result::fail("receiver numbers are too long");
-  // The country code ends the body, zero-terminated: keep one zero inside 512.
-  if (!writer.putText(56, kMinMessageSize - 56 - 1, country)) return Result::fail("country code is too long");
+  // The country code ends the body, zero-terminated within the 512 bytes.
+  if (!writer.putText(56, kMinMessageSize - 56, country)) return Result::fail("country code is too long");
   return Result::ok(std::move(writer).finish());
 }
 

@@ -73,8 +73,8 @@ struct FaxJobFields {
 };
 
 // A send request (type 34) when the job has receivers, else a conversion
-// request (type 38). Fails when a field does not fit its width or the message
-// would exceed the size limit. A title too long for its field is cut (at a
+// request (type 38). Fails when a field does not fit its width with its
+// terminating zero, or the message would exceed the size limit. A title too long for its field is cut (at a
 // character boundary): it is only the subject line.
 Parsed<Bytes> buildFaxJob(const FaxJobFields& job);
 

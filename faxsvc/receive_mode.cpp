@@ -6,6 +6,19 @@
 
 namespace ostrel::fax {
 
+namespace {
+
+// Server text goes into an ini file: a line break in it would add keys of the
+// server's choosing.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
 void ReceiveMode::handle(const MessageView& message, FaxLink& link, const Credentials& credentials) {
   if (message.type() != message_type::kIncomingFax) return;
   const auto parsed = parseIncomingFax(message);
@@ -33,8 +46,9 @@ void ReceiveMode::handle(const MessageView& message, FaxLink& link, const Creden
   outputToFile(infoPath,
                format("[Lumora_Recv]\r\nUserID=%s\r\nstrSender_FaxNum=%s\r\nstrReceiver_FaxNum=%s\r\n"
                       "strFileName=%s\r\nintFileSize=%zu\r\nintPages=%u\r\nstrReceiveDate=%s\r\nintState=0\r\n",
-                      credentials.userId.c_str(), fax.sender.c_str(), fax.receiver.c_str(), written->c_str(),
-                      fax.content.size(), fax.pages, fax.date.c_str()));
+                      oneLine(credentials.userId).c_str(), oneLine(fax.sender).c_str(),
+                      oneLine(fax.receiver).c_str(), written->c_str(), fax.content.size(), fax.pages,
+                      oneLine(fax.date).c_str()));
   link.send(buildEmpty(message_type::kReceiveAck));
 }
 

@@ -17,6 +17,15 @@ using platform::joinPath;
 
 constexpr int kOpenAttempts = 5;
 
+// A job waiting for its report is asked about every pass; while the report
+// connection cannot send (the server is away), one request per job waits, so
+// the queue does not grow for as long as the outage lasts.
+void requestReport(LockedQueue<ReportRequest>& queue, ReportRequest request) {
+  queue.pushUnlessWaiting(std::move(request), [](const ReportRequest& a, const ReportRequest& b) {
+    return a.sid == b.sid;
+  });
+}
+
 }  // namespace
 
 void ResultMonitor::run() {
@@ -63,13 +72,13 @@ void ResultMonitor::handle(const std::string& name) {
   }
 
   if (state == kStateConverted) {
-    c_.reports.push({sid, receivers, country});
+    requestReport(c_.reports, {sid, receivers, country});
     writeResultValue(path, "intState", kStateReportRequested);
   }
   if (resultCode >= kResultFinishedFrom) archiveResultFile(c_.paths.send, name, date, c_.log);
   if (resultCode != 0) return;
   if (state == kStateReportRequested) {
-    c_.reports.push({sid, receivers, country});
+    requestReport(c_.reports, {sid, receivers, country});
   } else if (state == kStateResultI) {
     writeResultValue(path, "ResultCode", kResultStateI);
     archiveResultFile(c_.paths.send, name, date, c_.log);

@@ -32,6 +32,7 @@ bool SendMode::sendPending(FaxLink& link) {
 
   FaxJobFields fields{job->fod, job->country, job->receivers, job->sender, job->title, job->convert,
                       !c_.paths.tif.empty(), {}};
+  std::uint64_t loaded = 0;
   for (const auto& name : job->documents) {
     if (name.empty()) {
       c_.log.write("GetStrFromIndex() returned NULL string.");
@@ -44,6 +45,13 @@ bool SendMode::sendPending(FaxLink& link) {
     }
     const std::string path = joinPath(joinPath(c_.paths.send, job->date), name);
     const std::uint64_t size = fileLength(path, c_.log);
+    // Each document fits a message, but many together need not: stop before
+    // holding more than one message's worth in memory.
+    loaded += size;
+    if (loaded > kMaxMessageSize) {
+      dropJob(*job, "the documents are too large for one message");
+      return false;
+    }
     auto content = size != 0 ? readFileBytes(path, size) : std::nullopt;
     if (!content) {
       dropJob(*job, path + " cannot be read");
@@ -67,6 +75,21 @@ void SendMode::handle(const MessageView& message, FaxLink&, const Credentials&) 
   if (message.type() == message_type::kConversionAck) onConversionAck(message);
 }
 
+// An answer for a job that is not (or no longer) here has nowhere to go, and
+// the pages it may bring are not stored either.
+std::optional<std::string> SendMode::resultFileOf(const char* answer, const std::string& fod) {
+  if (!isSafeFileName(fod + ".rlt")) {
+    c_.log.write(format("%s: job identifier %s refused.", answer, fod.c_str()));
+    return std::nullopt;
+  }
+  std::string path = c_.paths.resultFile(fod);
+  if (!platform::fileExists(path)) {
+    c_.log.write(format("%s: I cannot find %s.", answer, path.c_str()));
+    return std::nullopt;
+  }
+  return path;
+}
+
 void SendMode::onSendAck(const MessageView& message) {
   const auto parsed = parseSendAck(message);
   if (!parsed) {
@@ -75,23 +98,17 @@ void SendMode::onSendAck(const MessageView& message) {
   }
   const SendAck& ack = *parsed.value;
   if (ack.isFinalAnswer()) repetitionArmed_ = true;
-  if (!isSafeFileName(ack.fod + ".rlt")) {
-    c_.log.write("FAX_SEND_ACK2: job identifier " + ack.fod + " refused.");
-    return;
-  }
-  const std::string path = c_.paths.resultFile(ack.fod);
+  const auto path = resultFileOf("FAX_SEND_ACK2", ack.fod);
+  if (!path) return;
   std::string tifNames;
   std::uint32_t pages = ack.pages;
   if (ack.state == kStateConverted) {
     tifNames = storeReturnedFiles(ack.files);
-    if (pages == 0) pages = waitForPages(path);
+    if (pages == 0) pages = waitForPages(*path);
   }
-  if (!writeResultValue(path, "intState", ack.state)) {
-    c_.log.write("FAX_SEND_ACK2: I cannot find " + path + ".");
-    return;
-  }
-  writeResultValue(path, "intPages", format("%u", pages));
-  writeResultValue(path, "strTifNames", tifNames);
+  writeResultValue(*path, "intState", ack.state);
+  writeResultValue(*path, "intPages", format("%u", pages));
+  writeResultValue(*path, "strTifNames", tifNames);
 }
 
 void SendMode::onConversionAck(const MessageView& message) {
@@ -101,18 +118,12 @@ void SendMode::onConversionAck(const MessageView& message) {
     return;
   }
   const ConversionAck& ack = *parsed.value;
-  if (!isSafeFileName(ack.fod + ".rlt")) {
-    c_.log.write("FAX_CONV_ACK: job identifier " + ack.fod + " refused.");
-    return;
-  }
-  const std::string path = c_.paths.resultFile(ack.fod);
+  const auto path = resultFileOf("FAX_CONV_ACK", ack.fod);
+  if (!path) return;
   const std::string tifNames = ack.success ? storeReturnedFiles(ack.files) : std::string();
-  if (!writeResultValue(path, "intState", ack.success ? kStateConverted : kStateRefused)) {
-    c_.log.write("FAX_CONV_ACK: I cannot find " + path + ".");
-    return;
-  }
-  writeResultValue(path, "strTifNames", tifNames);
-  writeResultValue(path, "intPages", format("%u", ack.success ? ack.pages : 0u));
+  writeResultValue(*path, "intState", ack.success ? kStateConverted : kStateRefused);
+  writeResultValue(*path, "strTifNames", tifNames);
+  writeResultValue(*path, "intPages", format("%u", ack.success ? ack.pages : 0u));
 }
 
 std::string SendMode::storeReturnedFiles(const std::vector<ReturnedFile>& files) {

@@ -2,6 +2,7 @@
 // The send connection: takes SendJobs from the queue one answer at a time,
 // sends them with their documents, and writes the server's answers into the
 // jobs' result files, storing the converted pages it returns in Tif/.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ class SendMode : public ConnectionMode {
 
  private:
   void dropJob(const SendJob& job, const std::string& why);
+  std::optional<std::string> resultFileOf(const char* answer, const std::string& fod);
   void onSendAck(const MessageView& message);
   void onConversionAck(const MessageView& message);
   std::string storeReturnedFiles(const std::vector<ReturnedFile>& files);

@@ -17,6 +17,16 @@ namespace ostrel::fax {
 
 namespace {
 
+// Spool files are plain files put there by the host. A symbolic link could
+// send a file from anywhere to the fax server, and reading a FIFO or a device
+// could block a worker for good, so neither is opened.
+constexpr int kSpoolOpenFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+bool isRegular(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -73,10 +83,10 @@ std::string receivedStem(std::string_view fileName) {
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop) {
   ExclusiveOpen result;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-    if (!fd.valid()) {
-      result.error = errno;
-      return result;  // a missing or forbidden file does not get better by waiting
+    UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDWR));
+    if (!fd.valid() || !isRegular(fd.get())) {
+      result.error = fd.valid() ? EINVAL : errno;
+      return result;  // a missing, forbidden or special file does not get better by waiting
     }
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
       result.fd = std::move(fd);
@@ -101,7 +111,7 @@ std::optional<std::string> readAll(int fd) {
 }
 
 std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
   struct stat st {};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     log.write(path + " cannot be opened in GetFileLen().");
@@ -116,8 +126,8 @@ std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t size) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid() || size > kMaxMessageSize) return std::nullopt;
+  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
+  if (!fd.valid() || !isRegular(fd.get()) || size > kMaxMessageSize) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::size_t done = 0;
   while (done < bytes.size()) {

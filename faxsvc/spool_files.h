@@ -27,7 +27,8 @@ std::string receivedStem(std::string_view fileName);
 
 // Opens a file for reading and writing with an exclusive lock, as the writers of
 // spool files hold one while they write. One attempt now, then one per tick,
-// `attempts` in all. The error is 0 when only the lock was in the way.
+// `attempts` in all. The error is 0 when only the lock was in the way. Only
+// plain files are opened: not through a symbolic link, not a FIFO or device.
 struct ExclusiveOpen {
   UniqueFd fd;
   int error = 0;
@@ -36,12 +37,12 @@ ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing
 
 std::optional<std::string> readAll(int fd);
 
-// The size of a file; 0 when it cannot be opened, is empty or is too large to
-// send, each logged as the path and the reason.
+// The size of a plain file; 0 when it cannot be opened, is not a plain file, is
+// empty or is too large to send, each logged as the path and the reason.
 std::uint64_t fileLength(const std::string& path, DiagnosticLog& log);
 
-// Reads exactly `size` bytes from the start of a file; nullopt if it is shorter
-// or unreadable.
+// Reads exactly `size` bytes from the start of a plain file; nullopt if it is
+// shorter or unreadable.
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t size);
 
 // Moves a file, replacing the target, copying when a rename cannot; 0 or errno.

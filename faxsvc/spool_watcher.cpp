@@ -56,9 +56,10 @@ void SpoolWatcher::runPass() {
     if (file.fd.valid()) text = readAll(file.fd.get());
     if (!text) {
       c_.log.write(path + " cannot be read.");
-      // A file that is only busy is waited for; one that cannot be read at all
-      // would otherwise hold the spool for ever, so it counts as a failure.
-      if (!file.fd.valid() && file.error == 0) return;
+      // A file that is only busy is waited for, and one taken away meanwhile is
+      // gone; one that cannot be read at all would otherwise hold the spool for
+      // ever, so it counts as a failure.
+      if (!file.fd.valid() && (file.error == 0 || file.error == ENOENT)) return;
       handleInvalid(oldest, path, 0);
       return;
     }
@@ -173,7 +174,7 @@ std::uint64_t SpoolWatcher::totalSize(const FaxRequest& request, const std::stri
   std::uint64_t total = 0;
   for (const auto& document : request.documents) {
     struct stat st {};
-    if (isSafeFileName(document) && ::stat(joinPath(dateFolder, document).c_str(), &st) == 0 &&
+    if (isSafeFileName(document) && ::lstat(joinPath(dateFolder, document).c_str(), &st) == 0 &&
         S_ISREG(st.st_mode)) {
       total += static_cast<std::uint64_t>(st.st_size);
     }

@@ -29,6 +29,11 @@ class ZeltsvcExports : public ::testing::Test {
 };
 
 TEST_F(ZeltsvcExports, CallingOrderFromInitialisationToStop) {
+  // Before initialisation there is no folder and no server to use.
+  EXPECT_EQ(ChkZeltLogin("alice", "secret"), -1);
+  EXPECT_EQ(GetCreditEx("alice", "secret"), -1);
+  EXPECT_EQ(ZeltServiceStart(), -1);
+  EXPECT_TRUE(server.received().empty());
   ASSERT_EQ(InitializeZelt(), 0);
   EXPECT_TRUE(std::filesystem::is_directory(folder + "/Send"));
   EXPECT_EQ(ZeltServiceStart(), -1);

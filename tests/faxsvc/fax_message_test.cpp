@@ -110,11 +110,15 @@ TEST(MessageView, EveryReadIsBoundedByTheFrame) {
 
 TEST(MessageWriter, FieldsAreRefusedRatherThanOverrun) {
   MessageWriter writer(1);
-  EXPECT_TRUE(writer.putText(6, 20, std::string(20, 'u')));  // fills the field, no terminator
-  EXPECT_FALSE(writer.putText(26, 20, std::string(21, 'p')));
+  EXPECT_TRUE(writer.putText(6, 20, std::string(20, 'u'), MessageWriter::Ending::MayFill));
+  EXPECT_FALSE(writer.putText(26, 20, std::string(21, 'p'), MessageWriter::Ending::MayFill));
+  EXPECT_FALSE(writer.putText(26, 20, std::string(20, 'p')));  // no room for the zero
+  EXPECT_TRUE(writer.putText(46, 20, std::string(19, 'q')));
   const Bytes bytes = std::move(writer).finish();
   EXPECT_EQ(bytes.size(), 512u);
-  EXPECT_EQ(bytes[26], 0);  // the refused value left nothing behind
+  EXPECT_EQ(bytes[25], 'u');  // filled, no terminator
+  EXPECT_EQ(bytes[26], 0);  // the refused values left nothing behind
+  EXPECT_EQ(bytes[45], 0);
   EXPECT_EQ(bytes[5], 0xFA);  // 506
 }
 

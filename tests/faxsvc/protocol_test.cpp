@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace ostrel::fax {
 namespace {
@@ -89,22 +90,37 @@ TEST(FaxJobMessage, ConversionRequestIsPaddedToTheMinimum) {
 
 TEST(FaxJobMessage, FieldsThatDoNotFitRefuseTheJobButALongTitleIsCut) {
   auto job = twoDocumentJob();
-  job.receivers = "0212345678,021234567";  // 20 characters fill the field
-  EXPECT_TRUE(buildFaxJob(job));
+  // Each field keeps room for the zero that ends it: 19 receiver characters
+  // fit, 20 would run into the sender's number.
+  job.receivers = "0212345678,02123456";
+  const auto fits = buildFaxJob(job);
+  ASSERT_TRUE(fits);
+  EXPECT_EQ((*fits.value)[60], 0);
   job.receivers += "9";
   EXPECT_FALSE(buildFaxJob(job));
+  for (const auto& [fod, country, sender] : {std::tuple{std::string(30, '1'), "82", "020000000"},
+                                             std::tuple{std::string("F"), "12345", "020000000"},
+                                             std::tuple{std::string("F"), "82", "01234567890123456789"}}) {
+    job = twoDocumentJob();
+    job.fod = fod;
+    job.country = country;
+    job.sender = sender;
+    EXPECT_FALSE(buildFaxJob(job)) << fod << " " << country << " " << sender;
+  }
   job = twoDocumentJob();
-  job.fod = std::string(31, '1');
-  EXPECT_FALSE(buildFaxJob(job));
+  job.fod = std::string(29, '1');
+  job.country = "1234";
+  job.sender = std::string(19, '5');
+  EXPECT_TRUE(buildFaxJob(job));
   job = twoDocumentJob();
-  job.country = "123456";
-  EXPECT_FALSE(buildFaxJob(job));
-  job = twoDocumentJob();
-  job.title = std::string(99, 't') + "\xEC\xA0\x9C";  // a 3-byte character across the end
+  job.title = std::string(98, 't') + "\xEC\xA0\x9C";  // a 3-byte character across the end
   const auto built = buildFaxJob(job);
   ASSERT_TRUE(built);
-  EXPECT_EQ(textAt(*built.value, 81, 100), std::string(99, 't'));
+  EXPECT_EQ(textAt(*built.value, 81, 100), std::string(98, 't'));
+  EXPECT_EQ((*built.value)[180], 0);
   EXPECT_EQ((*built.value)[181], 1);  // the next field is intact
+  job.title = std::string(150, 'x');
+  EXPECT_EQ(textAt(*buildFaxJob(job).value, 81, 100), std::string(99, 'x'));
 }
 
 TEST(LoginMessage, CarriesCredentialsAndPurpose) {
@@ -125,6 +141,10 @@ TEST(ReportRequestMessage, Layout) {
   EXPECT_EQ(textAt(*m.value, 6, 30), "20240506101500");
   EXPECT_EQ(textAt(*m.value, 36, 20), "0212345678");
   EXPECT_EQ(textAt(*m.value, 56, 20), "82");
+  EXPECT_FALSE(buildReportRequest(std::string(30, '1'), "0212345678", "82"));
+  EXPECT_FALSE(buildReportRequest("F", std::string(20, '1'), "82"));
+  EXPECT_EQ(buildReportRequest("F", "1", std::string(455, '8')).value->size(), 512u);
+  EXPECT_FALSE(buildReportRequest("F", "1", std::string(456, '8')));
 }
 
 TEST(SendAck, ResultCharacterAndStatusGiveTheJobState) {

@@ -70,12 +70,13 @@ TEST_F(FaxFlowTest, RequestTravelsToTheServerAndItsReportEndsIt) {
 
   initialize();
   ASSERT_EQ(service.checkLogin("alice", "secret"), 0);
-  const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(service.start(), 0);
+  const auto started = std::chrono::steady_clock::now();
   dropRequest("20240506101500", {{"a.pdf", std::string(1000, 'a')}, {"b.tif", std::string(3000, 'b')}});
 
   ASSERT_TRUE(server.waitFor([&] { return !server.received(34).empty(); }, std::chrono::seconds(20)));
-  EXPECT_GE(std::chrono::steady_clock::now() - started, tick * 10);  // the watcher's first pause
+  // The watcher starts one pause before start() returns, then pauses ten.
+  EXPECT_GE(std::chrono::steady_clock::now() - started, tick * 9);
   const auto sent = server.received(34);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0].purpose, 'A');
@@ -152,6 +153,21 @@ TEST_F(FaxFlowTest, EmptyDocumentsRejectTheRequestAtOnce) {
   EXPECT_TRUE(server.received(34).empty());
 }
 
+TEST_F(FaxFlowTest, JobsTooLargeForOneMessageAreDroppedUnsent) {
+  initializeAndStart();
+  // Each document alone fits a message; together they do not.
+  for (const char* name : {"big1.pdf", "big2.pdf"}) {
+    writeFile(sendFolder() + "/" + name, "x");
+    fs::resize_file(sendFolder() + "/" + name, 40u << 20);
+  }
+  writeFile(sendFolder() + "/BIG.inf",
+            "[Lumora]\r\nCountry=82\r\nReceiverNo=0212345678\r\nUserID=alice\r\nFileCount=2\r\n"
+            "FileName=big1.pdf,big2.pdf\r\nFOD=BIG\r\n");
+  ASSERT_TRUE(eventually([&] { return archivedWith("BIG", "ResultCode", "810"); }));
+  EXPECT_EQ(resultValue(archived("BIG.rlt"), "intState"), "5");
+  EXPECT_TRUE(server.received(34).empty());
+}
+
 TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
   fakefax::IncomingFax fax;
   fax.fileName = "report.tif";
@@ -170,17 +186,21 @@ TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
             "strFileName=report.tif\r\nintFileSize=5000\r\nintPages=3\r\nstrReceiveDate=2024-05-06 11:00:00\r\n"
             "intState=0\r\n");
   // The hostile name is refused and not acknowledged; a second fax of the same
-  // name gets a name of its own.
+  // name gets a name of its own, and line breaks in its fields add no keys.
+  fax.sender = "0212\r\nintState=9";
   server.queueIncomingFax(fax);
   ASSERT_TRUE(server.waitFor([&] { return server.received(6, 4).size() == 2; }, std::chrono::seconds(20)));
   EXPECT_TRUE(fs::exists(programDirectory + "/Recv/report-1.tif"));
-  EXPECT_TRUE(fs::exists(programDirectory + "/Recv/report-1.inf"));
+  const std::string second = readFile(programDirectory + "/Recv/report-1.inf");
+  EXPECT_NE(second.find("\r\nstrSender_FaxNum=0212  intState=9\r\n"), std::string::npos) << second;
+  EXPECT_EQ(GetPrivateProfileString("Lumora_Recv", "intState", "", programDirectory + "/Recv/report-1.inf"), "0");
   EXPECT_FALSE(fs::exists(ostrel::testing::tempRoot() + "/outside.tif"));
   EXPECT_EQ(readFile(programDirectory + "/Recv/repor.inf").find("report-1"), std::string::npos);
 }
 
 TEST_F(FaxFlowTest, IdleConnectionSendsThirtyKeepAlivesThenDrops) {
-  tick = std::chrono::milliseconds(5);
+  // The login answer must arrive before the first keep-alive is due (120
+  // ticks), or the count starts over; at 20 ms that leaves 2.4 s on a busy machine.
   initializeAndStart();
   ASSERT_TRUE(server.waitFor([&] { return server.closedConnections(4) >= 1; }, std::chrono::seconds(30)));
   const int first = server.received(1, 4).front().connection;
@@ -208,6 +228,35 @@ TEST_F(FaxFlowTest, RefusedAndOversizedAnswersMakeTheConnectionStartOver) {
   ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() >= before + 2; }, std::chrono::seconds(20)));
   // Dropped for the message, not for idling: no keep-alive went out first.
   EXPECT_TRUE(server.received(126, 4).empty());
+}
+
+TEST_F(FaxFlowTest, ServerStoppingInTheMiddleOfAMessageIsDropped) {
+  initializeAndStart();
+  ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() == 1; }, std::chrono::seconds(20)));
+  fakefax::Bytes half(512, 0);
+  half[0] = 5;
+  half[4] = 0x10;  // announces 4 KiB more that never come
+  server.queueRaw(4, half);
+  ASSERT_TRUE(server.waitFor([&] { return server.received(1, 4).size() >= 2; }, std::chrono::seconds(20)));
+  EXPECT_GE(server.closedConnections(4), 1);
+  const int first = server.received(1, 4).front().connection;
+  for (const auto& r : server.received(126, 4)) EXPECT_NE(r.connection, first);  // not dropped for idling
+}
+
+TEST_F(FaxFlowTest, ConvertedJobWithoutPageCountTakesItFromTheResultFile) {
+  fakefax::SendAnswer answer;
+  answer.pages = 0;
+  server.setSendAnswer(answer);
+  server.setAnswerReports(false);
+  tick = std::chrono::milliseconds(50);  // the answer's result is read for 45 ticks
+  initializeAndStart();
+  dropRequest("NOPAGES", {{"n.pdf", "content"}});
+  // The host may still fill in the count; the answer's 0 must not overwrite it.
+  const std::string result = sendFolder() + "/NOPAGES.rlt";
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intState") == "1"; }));
+  platform::WritePrivateProfileString("Lumora", "intPages", "4", result);
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intState") == "6"; }));
+  EXPECT_EQ(resultValue(result, "intPages"), "4");
 }
 
 fakefax::Bytes serverFrame(std::uint8_t type, const std::vector<std::pair<std::size_t, std::string>>& fields) {
@@ -240,11 +289,20 @@ TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
   ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "intPages") == "4"; }));
   EXPECT_EQ(resultValue(sendFolder() + "/CONV.rlt", "strTifNames"), "c.tif");
   EXPECT_EQ(readFile(programDirectory + "/Tif/c.tif"), "TIF");
-  // A failed conversion for a job the library never had leaves no file behind.
+  // Answers for a job the library never had leave no file behind, and the
+  // pages they bring are not stored.
   server.queueRaw('A', serverFrame(39, {{6, "\x01"}, {7, "NOSUCH"}}));
   server.queueRaw('A', serverFrame(35, {{6, "I"}, {7, "NOSUCH"}}));
-  std::this_thread::sleep_for(tick * 20);
+  server.queueRaw('A', serverFrame(39, {{7, "NOSUCH"}, {37, be32(1)}, {41, be32(1)}, {45, be32(5)},
+                                        {49, "n.tif"}, {54, be32(3)}, {58, "TIF"}}));
+  server.queueRaw('A', serverFrame(35, {{7, "NOSUCH"}, {57, be32(1)}, {61, be32(1)}, {65, be32(5)},
+                                        {69, "m.tif"}, {74, be32(3)}, {78, "TIF"}}));
+  // Answers are handled in order: once this one shows, the others were handled.
+  server.queueRaw('A', serverFrame(39, {{7, "CONV"}, {37, be32(9)}}));
+  ASSERT_TRUE(eventually([&] { return resultValue(sendFolder() + "/CONV.rlt", "intPages") == "9"; }));
   EXPECT_FALSE(fs::exists(sendFolder() + "/NOSUCH.rlt"));
+  EXPECT_FALSE(fs::exists(programDirectory + "/Tif/n.tif"));
+  EXPECT_FALSE(fs::exists(programDirectory + "/Tif/m.tif"));
 }
 
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {

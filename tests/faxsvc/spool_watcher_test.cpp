@@ -1,10 +1,12 @@
 #include "faxsvc/spool_watcher.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <thread>
 
+#include "faxsvc/result_monitor.h"
 #include "platform/ini_file.h"
 #include "tests/support/temp_home.h"
 
@@ -109,6 +111,48 @@ TEST_F(SpoolWatcherTest, UnsafeOrMissingDocumentsNeverLeaveTheFolder) {
   const std::string result = paths.send + "/" + today() + "/ESC.rlt";
   EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "intState", "", result), "4");
   EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", result), "844");
+}
+
+TEST_F(SpoolWatcherTest, LinksAndSpecialFilesAreNeverReadOrSent) {
+  // A linked document would send a file from outside the spool to the server.
+  writeFile(tempRoot() + "/program/secret.txt", "secret");
+  fs::create_symlink(tempRoot() + "/program/secret.txt", paths.send + "/link.pdf");
+  writeFile(paths.send + "/r.inf", request("LINK", "link.pdf", 1));
+  watcher.runPass();
+  EXPECT_EQ(jobs.size(), 0u);
+  const std::string result = paths.send + "/" + today() + "/LINK.rlt";
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", result), "844");
+  EXPECT_FALSE(fs::exists(paths.send + "/" + today() + "/link.pdf"));
+
+  // A FIFO posing as a request would block a reader for good: it is refused at
+  // once and set aside like any request that cannot be read.
+  ASSERT_EQ(::mkfifo((paths.send + "/pipe.inf").c_str(), 0600), 0);
+  for (int pass = 1; pass <= 5; ++pass) watcher.runPass();
+  EXPECT_FALSE(fs::exists(paths.send + "/pipe.inf"));
+  EXPECT_TRUE(fs::is_fifo(paths.send + "/" + today() + "/pipe.inf.err"));
+}
+
+TEST_F(SpoolWatcherTest, MonitorAsksOnceAtATimeForAReportAndArchivesFinishedJobs) {
+  const auto result = [&](const std::string& fod, int state, int code) {
+    writeFile(paths.send + "/" + fod + ".rlt",
+              "[Lumora]\r\nstrReceiver_FaxNum=0212345678\r\nstrDate=20240506\r\nintState=" + std::to_string(state) +
+                  "\r\nstrSID=" + fod + "\r\nstrCountryCode=82\r\nResultCode=" + std::to_string(code) + "\r\n");
+  };
+  result("CONV", 2, 0);
+  result("DONE", 49, 0);
+  result("OLD", 3, 844);
+  writeFile(paths.send + "/HALF.rlt", "[Lumora]\r\nintState=2\r\n");
+  ResultMonitor monitor(context);
+  for (int pass = 0; pass < 3; ++pass) monitor.runPass();
+  // One request waits for the report connection, however many passes ran.
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.take()->sid, "CONV");
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "intState", "", paths.send + "/CONV.rlt"), "6");
+  monitor.runPass();
+  EXPECT_EQ(reports.size(), 1u);  // asked again once the last one went out
+  EXPECT_EQ(platform::GetPrivateProfileString("Lumora", "ResultCode", "", paths.send + "/20240506/DONE.rlt"), "849");
+  EXPECT_TRUE(fs::exists(paths.send + "/20240506/OLD.rlt"));
+  EXPECT_TRUE(fs::exists(paths.send + "/HALF.rlt"));  // unreadable fields: left alone
 }
 
 TEST_F(SpoolWatcherTest, DirectoriesNamedLikeRequestsAreSkipped) {

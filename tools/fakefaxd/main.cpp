@@ -27,7 +27,8 @@ void usage() {
       "  --result C           result character of send answers (I, another, or 0)\n"
       "  --send-status N      status byte of send answers (1 with result 0: finished)\n"
       "  --pages N            page count of converted jobs\n"
-      "  --tiff FILE          a file returned with converted jobs (repeatable)\n"
+      "  --tiff FILE          a file returned with converted jobs and conversions (repeatable)\n"
+      "  --conv-result N      result byte of conversion answers (0 succeeds)\n"
       "  --fax FILE           a file delivered as an incoming fax (repeatable)\n"
       "  --report-code CCC    result code of transmission reports\n"
       "  --unacked-reports    send reports that want no acknowledgement\n"
@@ -48,18 +49,22 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kPort = 1, kLogin, kCredit, kNumber, kResult, kStatus, kPages, kTiff, kFax, kCode, kUnacked, kQuiet };
+  enum {
+    kPort = 1, kLogin, kCredit, kNumber, kResult, kStatus, kPages, kTiff, kConv, kFax, kCode, kUnacked, kQuiet
+  };
   const option options[] = {
       {"port", required_argument, nullptr, kPort},       {"login-status", required_argument, nullptr, kLogin},
       {"credit", required_argument, nullptr, kCredit},   {"own-number", required_argument, nullptr, kNumber},
       {"result", required_argument, nullptr, kResult},   {"send-status", required_argument, nullptr, kStatus},
       {"pages", required_argument, nullptr, kPages},     {"tiff", required_argument, nullptr, kTiff},
+      {"conv-result", required_argument, nullptr, kConv},
       {"fax", required_argument, nullptr, kFax},         {"report-code", required_argument, nullptr, kCode},
       {"unacked-reports", no_argument, nullptr, kUnacked}, {"quiet", no_argument, nullptr, kQuiet},
       {"help", no_argument, nullptr, 'h'},               {nullptr, 0, nullptr, 0}};
 
   unsigned port = 24000;
   SendAnswer send;
+  ConversionAnswer conversion;
   ReportAnswer report;
   std::vector<IncomingFax> faxes;
   unsigned loginStatus = 0;
@@ -75,7 +80,11 @@ int main(int argc, char** argv) {
       case kNumber: ownNumber = value; break;
       case kResult: send.result = value == "0" ? 0 : value.empty() ? 0 : value[0]; break;
       case kStatus: send.status = static_cast<std::uint8_t>(std::strtoul(optarg, nullptr, 10)); break;
-      case kPages: send.pages = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10)); break;
+      case kPages:
+        send.pages = static_cast<std::uint32_t>(std::strtoul(optarg, nullptr, 10));
+        conversion.pages = send.pages;
+        break;
+      case kConv: conversion.result = static_cast<std::uint8_t>(std::strtoul(optarg, nullptr, 10)); break;
       case kCode: report.resultCode = value; break;
       case kUnacked: report.acknowledged = false; break;
       case kQuiet: quiet = true; break;
@@ -87,6 +96,7 @@ int main(int argc, char** argv) {
           return 2;
         }
         if (option == kTiff) {
+          conversion.files.push_back({baseName(value), *content});
           send.files.push_back({baseName(value), std::move(*content)});
         } else {
           IncomingFax fax;
@@ -121,6 +131,7 @@ int main(int argc, char** argv) {
   server.setCredit(static_cast<std::uint32_t>(credit));
   server.setOwnNumber(ownNumber);
   server.setSendAnswer(send);
+  server.setConversionAnswer(conversion);
   server.setReportAnswer(report);
   for (auto& fax : faxes) server.queueIncomingFax(std::move(fax));
   if (!quiet) {
