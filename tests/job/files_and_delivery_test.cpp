@@ -50,6 +50,7 @@ TEST_F(JobFiles, AnEmptyDocumentSpendsItsNumberButDeliversNothingNotEvenAnOlderF
   scan({});
   EXPECT_EQ(job->counter(), 1);
   EXPECT_THAT(files(), IsEmpty());
+  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0000.pdf") + "; no file was written for it."));
 
   button.imageName = "Report";
   writeFile(file("Report.pdf"), "yesterday's report");

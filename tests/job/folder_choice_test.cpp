@@ -73,6 +73,10 @@ TEST_F(FolderChoice, TheBrowsedFolderIsRememberedAndACancelledBrowserScansNothin
   EXPECT_EQ(button.imageFolder, chosen + "/");
   EXPECT_EQ(folderEntries(std::filesystem::current_path().string()), before);
   EXPECT_THAT(logMessages(), Contains("No folder was chosen; button 4 does not scan."));
+  // The job that did not start holds nothing: a stray page or end has nowhere to go.
+  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
+  EXPECT_EQ(job->FinishOutput(), 0);
+  EXPECT_EQ(folderEntries(std::filesystem::current_path().string()), before);
 }
 
 TEST_F(FolderChoice, ACancelledBrowserAtABatchBoundaryKeepsTheJobsFolder) {

@@ -76,7 +76,9 @@ BatchOutput::Ended BatchOutput::end(const CButtonSetting& button) {
     WriteResult finished = pdf_->finish();
     if (finished) {
       ended.file = pdf_->path();
-    } else if (!empty) {
+    } else if (empty) {
+      ended.unwritten = pdf_->path();
+    } else {
       ended.result = std::move(finished);
     }
     pdf_.reset();

@@ -45,7 +45,11 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
   filesWritten_ = 0;
-  return startOutput(button, Start::job);
+  const int started = startOutput(button, Start::job);
+  // A job that does not start is never finished: it must not keep the button,
+  // which the configuration may replace before the next press.
+  if (started == 0) button_ = nullptr;
+  return started;
 }
 
 int OutputJob::startOutput(CButtonSetting& button, Start start) {
@@ -250,6 +254,7 @@ void OutputJob::finishOutput() {
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
   if (!ended.result) reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.unwritten.empty()) Log("No page went into " + ended.unwritten + "; no file was written for it.");
   if (!ended.file.empty()) {
     ++filesWritten_;
     DeliverFile(ended.file);
