@@ -74,6 +74,18 @@ TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhy) {
   EXPECT_TRUE(ui.messages.at(1).text.starts_with("The output folder cannot be created."));
 }
 
+TEST_F(JobFiles, ADocumentWhoseFirstPageCannotBeSavedIsReportedOnce) {
+  button.fileFormat = format::kMultiTiff;
+  ASSERT_EQ(job->StartOutput(button), 1);
+  std::filesystem::remove_all(folder());
+  writeFile(folder(), "a file where the folder was");
+  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
+  job->FinishOutput();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops."));
+  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0000.tif") + "; no file was written for it."));
+}
+
 TEST_F(JobFiles, FormatsWithoutAWriterDoNotScan) {
   button.fileFormat = format::kRichText;
   EXPECT_EQ(job->StartOutput(button), 0);
