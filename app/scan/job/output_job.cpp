@@ -102,7 +102,9 @@ std::optional<std::string> OutputJob::chooseFolder(CButtonSetting& button, Start
   const CApplicationSetting* target = destination();
   if (target && target->path == destination::kGoogle) return cloudFolder(button, start);
 
-  const auto browsed = parts_.ui.browseForFolder(text_("Else", "Message5", "Choose the path:"), button.imageFolder);
+  // Stored folders may name %MYDOCUMENTS% and the like; the browser starts where they point.
+  const auto browsed = parts_.ui.browseForFolder(text_("Else", "Message5", "Choose the path:"),
+                                                 platform::ExpandEnvironmentStrings(button.imageFolder));
   if (!browsed) {
     // A cancelled browser leaves no folder; writing relative to the current
     // directory would put the files wherever the manager happens to run.
