@@ -59,31 +59,26 @@ TEST_F(JobFiles, AnEmptyDocumentSpendsItsNumberButDeliversNothingNotEvenAnOlderF
   EXPECT_EQ(readFile(file("Report.pdf")), "yesterday's report");
 }
 
-TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhy) {
-  ASSERT_EQ(job->StartOutput(button), 1);
-  std::filesystem::remove_all(folder());
-  writeFile(folder(), "a file where the folder was");
-  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
-  job->FinishOutput();
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops."));
+TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhyOnce) {
+  // A single-page file, and the first page of a document, which then has no file.
+  for (const int code : {format::kJpeg, format::kMultiTiff}) {
+    button.fileFormat = code;
+    ui.messages.clear();
+    std::filesystem::remove_all(folder());
+    ASSERT_EQ(job->StartOutput(button), 1);
+    std::filesystem::remove_all(folder());
+    writeFile(folder(), "a file where the folder was");
+    EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
+    job->FinishOutput();
+    ASSERT_EQ(ui.messages.size(), 1u) << code;
+    EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops.")) << code;
+  }
   EXPECT_THAT(delivery.launches, IsEmpty());
+  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0001.tif") + "; no file was written for it."));
 
   button.imageFolder = folder() + "/below";
   EXPECT_EQ(job->StartOutput(button), 0);
   EXPECT_TRUE(ui.messages.at(1).text.starts_with("The output folder cannot be created."));
-}
-
-TEST_F(JobFiles, ADocumentWhoseFirstPageCannotBeSavedIsReportedOnce) {
-  button.fileFormat = format::kMultiTiff;
-  ASSERT_EQ(job->StartOutput(button), 1);
-  std::filesystem::remove_all(folder());
-  writeFile(folder(), "a file where the folder was");
-  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
-  job->FinishOutput();
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops."));
-  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0000.tif") + "; no file was written for it."));
 }
 
 TEST_F(JobFiles, FormatsWithoutAWriterDoNotScan) {
