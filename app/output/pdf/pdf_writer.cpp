@@ -190,24 +190,24 @@ WriteResult PdfWriter::addPage(const Dib& page) {
 
 void PdfWriter::State::writeTrailer() {
   beginObject(kPageTree);
-  put("<< /Type /Pages /Count " + std::to_string(pages) + " /Kids [");
-  for (int i = 0; i < pages; ++i) {
-    put(" " + std::to_string(kFirstPageObject + kObjectsPerPage * i + 2) + " 0 R");
-  }
-  put(" ] >>\nendobj\n");
+  std::string tree = "<< /Type /Pages /Count " + std::to_string(pages) + " /Kids [";
+  for (int i = 0; i < pages; ++i) tree += " " + std::to_string(kFirstPageObject + kObjectsPerPage * i + 2) + " 0 R";
+  put(tree + " ] >>\nendobj\n");
   beginObject(kCatalog);
   put("<< /Type /Catalog /Pages " + std::to_string(kPageTree) + " 0 R >>\nendobj\n");
 
   const std::uint64_t xref = written;
-  put("xref\n0 " + std::to_string(offsets.size()) + "\n0000000000 65535 f \n");
+  std::string table = "xref\n0 " + std::to_string(offsets.size()) + "\n0000000000 65535 f \n";
+  table.reserve(table.size() + 20 * offsets.size() + 100);
   char entry[32];
   for (std::size_t i = 1; i < offsets.size(); ++i) {
     // Each entry is exactly 20 bytes, its end of line a space and a line feed.
     std::snprintf(entry, sizeof entry, "%010llu 00000 n \n", static_cast<unsigned long long>(offsets[i]));
-    put(entry, 20);
+    table.append(entry, 20);
   }
-  put("trailer\n<< /Size " + std::to_string(offsets.size()) + " /Root " + std::to_string(kCatalog) +
-      " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
+  table += "trailer\n<< /Size " + std::to_string(offsets.size()) + " /Root " + std::to_string(kCatalog) +
+           " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  put(table);  // in one write: the descriptor is unbuffered
 }
 
 WriteResult PdfWriter::finish() {
