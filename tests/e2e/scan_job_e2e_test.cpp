@@ -2,6 +2,7 @@
 // files they leave: names, page counts and compression.
 #include <gmock/gmock.h>
 
+#include <filesystem>
 #include <map>
 
 #include "app/core/startup_marker.h"
@@ -107,6 +108,7 @@ TEST_F(ScanJobProcesses, NamesCarryOnAcrossJobsAndFormatsAndBatchesMakeTheirFile
   profiles.button(1, "Grey", format::kJpeg, "jpeg");
   profiles.button(2, "Batches of Three", format::kMultiPdf, "batches");
   profiles.button(3, "Black and White", format::kMultiTiff, "tiff");
+  profiles.button(4, "Grey", format::kMultiTiff, "greytiff");
   startScanner({"--generate", "7"});
 
   press(1);
@@ -119,14 +121,47 @@ TEST_F(ScanJobProcesses, NamesCarryOnAcrossJobsAndFormatsAndBatchesMakeTheirFile
   EXPECT_THAT(folderEntries(out("batches")), ElementsAre("Scan0014.pdf", "Scan0015.pdf", "Scan0016.pdf"));
   EXPECT_THAT(pdfPageCounts("batches"), ElementsAre(3, 3, 1));
 
+  // One file per batch, its counter raised when it starts; every page compressed
+  // for its depth: Group 4 for black and white, JPEG for grey.
   press(3);
+  press(4);
   ASSERT_THAT(folderEntries(out("tiff")), ElementsAre("Scan0017.tif"));
-  const CommandResult info = runCommand("tiffinfo " + quoted(out("tiff") + "/Scan0017.tif"));
-  std::size_t directories = 0, groupFour = 0;
-  for (std::size_t at = 0; (at = info.output.find("TIFF Directory at", at)) != std::string::npos; ++at) ++directories;
-  for (std::size_t at = 0; (at = info.output.find("CCITT Group 4", at)) != std::string::npos; ++at) ++groupFour;
-  EXPECT_EQ(directories, 7u);
-  EXPECT_EQ(groupFour, 7u);
+  ASSERT_THAT(folderEntries(out("greytiff")), ElementsAre("Scan0018.tif"));
+  const auto count = [](const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  const std::string bilevel = runCommand("tiffinfo " + quoted(out("tiff") + "/Scan0017.tif")).output;
+  EXPECT_EQ(count(bilevel, "TIFF Directory at"), 7u);
+  EXPECT_EQ(count(bilevel, "Compression Scheme: CCITT Group 4"), 7u);
+  const std::string grey = runCommand("tiffinfo " + quoted(out("greytiff") + "/Scan0018.tif")).output;
+  EXPECT_EQ(count(grey, "TIFF Directory at"), 7u);
+  EXPECT_EQ(count(grey, "Compression Scheme: JPEG"), 7u);
+}
+
+TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
+  profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
+  profiles.button(1, "Grey", format::kJpeg, "asked", {{"SelectFolder", "1"}, {"RememberLastFolder", "1"}});
+  startScanner({"--generate", "2"});
+  const std::string here = std::filesystem::current_path().string();
+  const auto before = folderEntries(here);
+
+  // The press opens the folder browser; the exit request that follows closes it
+  // unanswered, as Cancel would, and the manager ends.
+  ASSERT_EQ(sendEvent(kDevice, buttonEvent(1)), 0);
+  ASSERT_TRUE(eventually([] { return logHas("Button 1 is clicked."); }));
+  ASSERT_EQ(sendEvent(kDevice, kUnknownEvent), 0);
+  EXPECT_EQ(manager_->wait(std::chrono::seconds(15)), 0);
+  manager_.reset();
+
+  EXPECT_TRUE(logHas("No folder was chosen; button 1 does not scan."));
+  EXPECT_EQ(jobsFinished(1), 0);
+  EXPECT_FALSE(platform::folderExists(out("asked")));
+  EXPECT_EQ(folderEntries(here), before);  // nothing written where the manager runs
+  const std::string record =
+      readFile(tempRoot() + "/appdata/Ostrel/devices/" + std::string(kDevice) + "/session.log");
+  EXPECT_EQ(record.find("DAT_IMAGENATIVEXFER"), std::string::npos);  // the scanner fed no sheet
 }
 
 TEST_F(ScanJobProcesses, BmpSkipsAnExistingNumberAndSingleEventAsksForOneLaunch) {

@@ -50,6 +50,7 @@ TEST_F(JobFiles, AnEmptyDocumentSpendsItsNumberButDeliversNothingNotEvenAnOlderF
   scan({});
   EXPECT_EQ(job->counter(), 1);
   EXPECT_THAT(files(), IsEmpty());
+  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0000.pdf") + "; no file was written for it."));
 
   button.imageName = "Report";
   writeFile(file("Report.pdf"), "yesterday's report");
@@ -58,15 +59,22 @@ TEST_F(JobFiles, AnEmptyDocumentSpendsItsNumberButDeliversNothingNotEvenAnOlderF
   EXPECT_EQ(readFile(file("Report.pdf")), "yesterday's report");
 }
 
-TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhy) {
-  ASSERT_EQ(job->StartOutput(button), 1);
-  std::filesystem::remove_all(folder());
-  writeFile(folder(), "a file where the folder was");
-  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
-  job->FinishOutput();
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops."));
+TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhyOnce) {
+  // A single-page file, and the first page of a document, which then has no file.
+  for (const int code : {format::kJpeg, format::kMultiTiff}) {
+    button.fileFormat = code;
+    ui.messages.clear();
+    std::filesystem::remove_all(folder());
+    ASSERT_EQ(job->StartOutput(button), 1);
+    std::filesystem::remove_all(folder());
+    writeFile(folder(), "a file where the folder was");
+    EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
+    job->FinishOutput();
+    ASSERT_EQ(ui.messages.size(), 1u) << code;
+    EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops.")) << code;
+  }
   EXPECT_THAT(delivery.launches, IsEmpty());
+  EXPECT_THAT(logMessages(), Contains("No page went into " + file("Scan0001.tif") + "; no file was written for it."));
 
   button.imageFolder = folder() + "/below";
   EXPECT_EQ(job->StartOutput(button), 0);

@@ -2,6 +2,7 @@
 // chooser, and the dated subfolder with every missing level created.
 #include <gmock/gmock.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
@@ -67,12 +68,19 @@ TEST_F(FolderChoice, TheBrowsedFolderIsRememberedAndACancelledBrowserScansNothin
   EXPECT_EQ(button.imageFolder, chosen + "/");
 
   // Cancelled: no folder, so no scan, rather than files in the current directory.
+  // The browser starts where a stored folder with variables points.
+  button.imageFolder = "%USERPROFILE%/Scans/";
   const auto before = folderEntries(std::filesystem::current_path().string());
   EXPECT_EQ(job->StartOutput(button), 0);
+  EXPECT_EQ(ui.folderRequests.at(1).second, std::string(std::getenv("HOME")) + "/Scans/");
   EXPECT_FALSE(job->loginFailed());
-  EXPECT_EQ(button.imageFolder, chosen + "/");
+  EXPECT_EQ(button.imageFolder, "%USERPROFILE%/Scans/");
   EXPECT_EQ(folderEntries(std::filesystem::current_path().string()), before);
   EXPECT_THAT(logMessages(), Contains("No folder was chosen; button 4 does not scan."));
+  // The job that did not start holds nothing: a stray page or end has nowhere to go.
+  EXPECT_EQ(job->HandlePage(plainPage(), 0), 0);
+  EXPECT_EQ(job->FinishOutput(), 0);
+  EXPECT_EQ(folderEntries(std::filesystem::current_path().string()), before);
 }
 
 TEST_F(FolderChoice, ACancelledBrowserAtABatchBoundaryKeepsTheJobsFolder) {

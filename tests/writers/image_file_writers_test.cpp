@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/settings/profile_records.h"
@@ -212,6 +213,19 @@ TEST(ImageFileWriters, AnyFileNameTheFileSystemTakesWorks) {
     EXPECT_TRUE(writeImageFile(code, page, path, 0)) << path;
     EXPECT_TRUE(platform::fileExists(path)) << path;
   }
+
+  // Names at the file system's 255-byte limit, whose temporary names would not
+  // fit uncut (one cut inside a two-byte character).
+  std::string longName;
+  for (int i = 0; i < 125; ++i) longName += "é";
+  longName += "x";
+  for (const auto& [extension, code] : files) {
+    const std::string path = dir + "/" + longName + (extension + 1);
+    ASSERT_EQ(longName.size() + std::strlen(extension + 1), 255u);
+    EXPECT_TRUE(writeImageFile(code, page, path, 0)) << extension;
+    EXPECT_TRUE(platform::fileExists(path)) << extension;
+  }
+  EXPECT_EQ(testing::folderEntries(dir).size(), 8u);  // no temporary file left behind
 }
 
 }  // namespace

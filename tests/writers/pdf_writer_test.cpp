@@ -162,7 +162,7 @@ TEST(PdfWriter, AWriterDestroyedWithoutFinishLeavesAValidDocument) {
   EXPECT_NE(squeezed(runCommand("pdfinfo " + quoted(path)).output).find("Pages: 2\n"), std::string::npos);
 }
 
-TEST(PdfWriter, FailuresAreReportedAndLeaveNoTornFile) {
+TEST(PdfWriter, FailuresAreReportedAndKeepThePagesWrittenBefore) {
   const std::string missing = testing::tempRoot() + "/no/such/folder/Scan.pdf";
   PdfWriter nowhere(missing);
   EXPECT_FALSE(nowhere.ok());
@@ -171,16 +171,34 @@ TEST(PdfWriter, FailuresAreReportedAndLeaveNoTornFile) {
   EXPECT_NE(added.error().find(missing), std::string::npos);
   EXPECT_FALSE(nowhere.finish());
 
+  // A full disk in the middle of page 3: the torn page is cut off and the two
+  // pages before it, already through the feeder, stay a valid document.
   const std::string folder = outputFolder();
-  PdfWriter pdf(folder + "/full.pdf");
-  ASSERT_TRUE(pdf.addPage(testing::denseTextPage(300, 200)));
+  const std::string path = folder + "/full.pdf";
+  PdfWriter pdf(path);
+  ASSERT_TRUE(pdf.addPage(testing::denseTextPage(300, 200, 1)));
+  ASSERT_TRUE(pdf.addPage(testing::denseTextPage(300, 200, 2)));
   {
     testing::FileSizeLimit diskFull(20000);
     EXPECT_FALSE(pdf.addPage(testing::colourPage(600, 600)));
   }
   EXPECT_FALSE(pdf.addPage(testing::greyPage(8, 8)));
-  EXPECT_FALSE(pdf.finish());
-  EXPECT_TRUE(testing::folderEntries(folder).empty());
+  const WriteResult finished = pdf.finish();
+  EXPECT_FALSE(finished);
+  EXPECT_NE(finished.error().find("2 page(s) before it are kept"), std::string::npos) << finished.error();
+  EXPECT_EQ(testing::folderEntries(folder), std::vector<std::string>{"full.pdf"});
+  const auto check = runCommand("qpdf --check " + quoted(path));
+  EXPECT_EQ(check.status, 0) << check.output;
+  EXPECT_NE(squeezed(runCommand("pdfinfo " + quoted(path)).output).find("Pages: 2\n"), std::string::npos);
+
+  // With no complete page there is nothing to keep, and no torn file either.
+  PdfWriter first(folder + "/first.pdf");
+  {
+    testing::FileSizeLimit diskFull(5000);
+    EXPECT_FALSE(first.addPage(testing::colourPage(600, 600)));
+  }
+  EXPECT_FALSE(first.finish());
+  EXPECT_EQ(testing::folderEntries(folder), std::vector<std::string>{"full.pdf"});
 }
 
 TEST(PdfWriter, TinyAndOddSizedPagesGoInLikeAnyOther) {

@@ -91,7 +91,10 @@ TEST(TiffWriter, AWriteFailureKeepsTheCompletePagesReadable) {
     EXPECT_NE(failed.error().find("page 3"), std::string::npos) << failed.error();
   }
   EXPECT_FALSE(tiff.addPage(first));  // the document has ended
-  EXPECT_FALSE(tiff.finish());
+  const WriteResult finished = tiff.finish();
+  EXPECT_FALSE(finished);
+  EXPECT_NE(finished.error().find("the 2 page(s) before it are kept in " + path), std::string::npos)
+      << finished.error();
   const auto pages = testing::readTiff(path);
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[1].image.pixels, toRgb(second).pixels);

@@ -1,10 +1,14 @@
 #include "app/output/pdf/pdf_writer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/output/writers/ccitt_g4.h"
@@ -38,29 +42,40 @@ std::string points(int pixels, int dotsPerMetre) {
   return text + std::to_string(fraction);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 struct PdfWriter::State {
   std::string path;
   int jpegQuality = kDefaultJpegQuality;
   std::unique_ptr<writers::StagedFile> staged;
-  std::unique_ptr<std::FILE, FileCloser> file;
+  int fd = -1;
   std::uint64_t written = 0;             // bytes so far, for the cross-reference table
+  std::uint64_t complete = 0;            // bytes up to the end of the last complete page
   std::vector<std::uint64_t> offsets;    // by object number; 0 is the free entry
   std::vector<std::uint8_t> encoded;     // reused by every page
   std::string error;
   int pages = 0;
   bool finished = false;
+  bool keptAfterFailure = false;  // a write failed; the complete pages are still to be finished
 
+  ~State() {
+    if (fd >= 0) ::close(fd);
+  }
+
+  // Straight to the descriptor, unbuffered: after a failed write nothing is left
+  // in a buffer to be flushed later over the cut-back file.
   void put(const void* data, std::size_t size) {
     if (!error.empty()) return;
-    if (std::fwrite(data, 1, size, file.get()) != size) {
-      error = writers::ioError("write", path, errno);
-      return;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::write(fd, bytes + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        error = writers::ioError("write", path, n < 0 ? errno : ENOSPC);
+        return;
+      }
+      done += static_cast<std::size_t>(n);
     }
     written += size;
   }
@@ -75,6 +90,17 @@ struct PdfWriter::State {
     put(data, size);
     put("\nendstream\nendobj\n");
   }
+  // Drops the torn page after a failed write, so the pages before it can still
+  // be completed into a document.
+  bool cutBackToCompletePages() {
+    if (::ftruncate(fd, static_cast<off_t>(complete)) != 0 ||
+        ::lseek(fd, static_cast<off_t>(complete), SEEK_SET) < 0) {
+      return false;
+    }
+    written = complete;
+    offsets.resize(static_cast<std::size_t>(kFirstPageObject + kObjectsPerPage * pages));
+    return true;
+  }
   void writeTrailer();
 };
 
@@ -87,15 +113,15 @@ PdfWriter::PdfWriter(std::string path, int jpegQuality) : state_(std::make_uniqu
     s.error = s.staged->error();
     return;
   }
-  errno = 0;
-  s.file.reset(std::fopen(s.staged->temporaryPath().c_str(), "wb"));
-  if (!s.file) {
+  s.fd = ::open(s.staged->temporaryPath().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (s.fd < 0) {
     s.error = writers::ioError("create", s.path, errno);
     return;
   }
   s.offsets.resize(kFirstPageObject);
   // The binary comment marks the file as binary for transfer programs.
   s.put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+  s.complete = s.written;
 }
 
 PdfWriter::~PdfWriter() {
@@ -153,48 +179,58 @@ WriteResult PdfWriter::addPage(const Dib& page) {
   s.put("<< /Type /Page /Parent " + std::to_string(kPageTree) + " 0 R /MediaBox [0 0 " + pageWidth + " " +
         pageHeight + "] /Resources << /XObject << /Im0 " + std::to_string(imageObject) +
         " 0 R >> >> /Contents " + std::to_string(imageObject + 1) + " 0 R >>\nendobj\n");
-  if (!s.error.empty()) return WriteResult::failure(s.error);
+  if (!s.error.empty()) {
+    if (s.pages > 0 && s.cutBackToCompletePages()) s.keptAfterFailure = true;
+    return WriteResult::failure(s.error);
+  }
   ++s.pages;
+  s.complete = s.written;
   return WriteResult::success();
 }
 
 void PdfWriter::State::writeTrailer() {
   beginObject(kPageTree);
-  put("<< /Type /Pages /Count " + std::to_string(pages) + " /Kids [");
-  for (int i = 0; i < pages; ++i) {
-    put(" " + std::to_string(kFirstPageObject + kObjectsPerPage * i + 2) + " 0 R");
-  }
-  put(" ] >>\nendobj\n");
+  std::string tree = "<< /Type /Pages /Count " + std::to_string(pages) + " /Kids [";
+  for (int i = 0; i < pages; ++i) tree += " " + std::to_string(kFirstPageObject + kObjectsPerPage * i + 2) + " 0 R";
+  put(tree + " ] >>\nendobj\n");
   beginObject(kCatalog);
   put("<< /Type /Catalog /Pages " + std::to_string(kPageTree) + " 0 R >>\nendobj\n");
 
   const std::uint64_t xref = written;
-  put("xref\n0 " + std::to_string(offsets.size()) + "\n0000000000 65535 f \n");
+  std::string table = "xref\n0 " + std::to_string(offsets.size()) + "\n0000000000 65535 f \n";
+  table.reserve(table.size() + 20 * offsets.size() + 100);
   char entry[32];
   for (std::size_t i = 1; i < offsets.size(); ++i) {
     // Each entry is exactly 20 bytes, its end of line a space and a line feed.
     std::snprintf(entry, sizeof entry, "%010llu 00000 n \n", static_cast<unsigned long long>(offsets[i]));
-    put(entry, 20);
+    table.append(entry, 20);
   }
-  put("trailer\n<< /Size " + std::to_string(offsets.size()) + " /Root " + std::to_string(kCatalog) +
-      " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n");
+  table += "trailer\n<< /Size " + std::to_string(offsets.size()) + " /Root " + std::to_string(kCatalog) +
+           " 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  put(table);  // in one write: the descriptor is unbuffered
 }
 
 WriteResult PdfWriter::finish() {
   State& s = *state_;
   if (!s.finished) {
     s.finished = true;
+    // After a failed write the pages before it still make a document: it is
+    // completed and kept, and the failure is still reported.
+    const std::string failure = s.keptAfterFailure ? std::exchange(s.error, {}) : std::string();
     if (s.error.empty() && s.pages > 0) {
       s.writeTrailer();
-      errno = 0;
-      if (std::fclose(s.file.release()) != 0 && s.error.empty()) s.error = writers::ioError("write", s.path, errno);
+      const int descriptor = std::exchange(s.fd, -1);
+      if (::close(descriptor) != 0 && s.error.empty()) s.error = writers::ioError("write", s.path, errno);
       if (s.error.empty()) {
         if (WriteResult moved = s.staged->commit(); !moved) s.error = moved.error();
       }
     } else if (s.error.empty()) {
       s.error = "no page was added; " + s.path + " was not written";
     }
-    s.file.reset();
+    if (!failure.empty()) {
+      s.error = s.error.empty() ? failure + "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path
+                                : failure;
+    }
     s.staged.reset();  // removes the temporary file unless it was moved into place
     s.encoded = {};
   }

@@ -14,7 +14,9 @@
 // to the caller. If the process dies before finishing, the path holds no file
 // (the temporary file is left behind). A document that received no page leaves
 // no file at all, and finish() reports it as not written, so delivery skips it;
-// an older file of that name is then left as it was.
+// an older file of that name is then left as it was. After a failed write (a full
+// disk) the torn page is cut off and finish() still completes the pages before
+// it into the file, but reports the failure.
 #include <memory>
 #include <string>
 
@@ -43,7 +45,7 @@ class PdfWriter {
   int pageCount() const;
 
   // Appends the page. A page that cannot be encoded is left out and the document
-  // goes on; a write failure ends the document (finish() then reports it).
+  // goes on; a write failure ends the document: later pages are refused.
   WriteResult addPage(const Dib& page);
   // Completes the document. Success means the file is at path() and complete;
   // later calls return the same outcome.

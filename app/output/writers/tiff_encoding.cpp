@@ -211,9 +211,11 @@ struct TiffWriter::State {
   off_t goodSize = 0;  // the file's size after the last complete page
   int pages = 0;
   bool finished = false;
+  bool pageFailed = false;
 
   void fail(std::string reason) {
     error = std::move(reason);
+    pageFailed = true;
     // Cut the file back to its last complete page and let nothing more in.
     target.refused = true;
     if (target.fd >= 0 && pages > 0) (void)::ftruncate(target.fd, goodSize);
@@ -280,6 +282,8 @@ WriteResult TiffWriter::finish() {
     if (s.pages == 0) {
       std::remove(s.path.c_str());
       if (s.error.empty()) s.error = "no page was added; " + s.path + " was not written";
+    } else if (s.pageFailed) {
+      s.error += "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path;
     }
   }
   return s.error.empty() ? WriteResult::success() : WriteResult::failure(s.error);

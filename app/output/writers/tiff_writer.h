@@ -37,7 +37,8 @@ class TiffWriter {
   // pages written before it, and further pages are refused.
   WriteResult addPage(const Dib& page);
   // Closes the file. Success only when every page went in and the file holds at
-  // least one. Later calls return the same outcome.
+  // least one; after a failed page the failure says how many pages are kept.
+  // Later calls return the same outcome.
   WriteResult finish();
 
  private:

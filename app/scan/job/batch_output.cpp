@@ -64,22 +64,31 @@ BatchOutput::Added BatchOutput::add(const CButtonSetting& button, const Dib& pag
   return added;
 }
 
+namespace {
+
+// Finishes an open document. One that received no page leaves no file; that is
+// not a failure of its own (a page that could not go in was reported when it came).
+template <typename Document>
+void finishDocument(std::optional<Document>& document, BatchOutput::Ended& ended) {
+  const bool empty = document->pageCount() == 0;
+  WriteResult finished = document->finish();
+  if (finished) {
+    ended.file = document->path();
+  } else if (empty) {
+    ended.unwritten = document->path();
+  } else {
+    ended.result = std::move(finished);
+  }
+  document.reset();
+}
+
+}  // namespace
+
 BatchOutput::Ended BatchOutput::end(const CButtonSetting& button) {
   Ended ended;
-  if (tiff_) {
-    ended.result = tiff_->finish();
-    if (ended.result) ended.file = tiff_->path();
-    tiff_.reset();
-  }
+  if (tiff_) finishDocument(tiff_, ended);
   if (pdf_) {
-    const bool empty = pdf_->pageCount() == 0;
-    WriteResult finished = pdf_->finish();
-    if (finished) {
-      ended.file = pdf_->path();
-    } else if (!empty) {
-      ended.result = std::move(finished);
-    }
-    pdf_.reset();
+    finishDocument(pdf_, ended);
     raiseCounter(button, CounterRise::whenDocumentEnds);
   }
   return ended;

@@ -45,7 +45,11 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
   filesWritten_ = 0;
-  return startOutput(button, Start::job);
+  const int started = startOutput(button, Start::job);
+  // A job that does not start is never finished: it must not keep the button,
+  // which the configuration may replace before the next press.
+  if (started == 0) button_ = nullptr;
+  return started;
 }
 
 int OutputJob::startOutput(CButtonSetting& button, Start start) {
@@ -98,7 +102,9 @@ std::optional<std::string> OutputJob::chooseFolder(CButtonSetting& button, Start
   const CApplicationSetting* target = destination();
   if (target && target->path == destination::kGoogle) return cloudFolder(button, start);
 
-  const auto browsed = parts_.ui.browseForFolder(text_("Else", "Message5", "Choose the path:"), button.imageFolder);
+  // Stored folders may name %MYDOCUMENTS% and the like; the browser starts where they point.
+  const auto browsed = parts_.ui.browseForFolder(text_("Else", "Message5", "Choose the path:"),
+                                                 platform::ExpandEnvironmentStrings(button.imageFolder));
   if (!browsed) {
     // A cancelled browser leaves no folder; writing relative to the current
     // directory would put the files wherever the manager happens to run.
@@ -250,6 +256,7 @@ void OutputJob::finishOutput() {
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
   if (!ended.result) reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.unwritten.empty()) Log("No page went into " + ended.unwritten + "; no file was written for it.");
   if (!ended.file.empty()) {
     ++filesWritten_;
     DeliverFile(ended.file);
