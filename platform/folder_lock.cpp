@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 namespace ostrel::platform {
@@ -53,9 +54,19 @@ int createTemporary(const std::string& folder, std::string_view name, mode_t mod
   return -1;
 }
 
+// A file reached through a symbolic link (a profile kept in a synced folder,
+// say) is replaced where it lives; replacing the link would cut it off.
+std::string followLinks(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, error);
+  return error ? path : target.string();
+}
+
 }  // namespace
 
-bool replaceFileAtomically(const std::string& path, std::string_view text, unsigned newFileMode) {
+bool replaceFileAtomically(const std::string& requested, std::string_view text, unsigned newFileMode) {
+  const std::string path = followLinks(requested);
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -186,6 +186,17 @@ TEST(IniFile, NewFilesTakeTheUmaskAndLongNamesStillWrite) {
   EXPECT_EQ(entries, 2u);  // no temporary file left behind
 }
 
+TEST(IniFile, AWriteThroughASymbolicLinkChangesTheFileItPointsAt) {
+  std::filesystem::create_directories(tempRoot() + "/synced");
+  const std::string target = writeFile(tempRoot() + "/synced/real.ini", "[s]\r\nk=1\r\n");
+  const std::string link = iniPath("link.ini");
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(WritePrivateProfileString("s", "k", "2", link));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(readFile(target), "[s]\r\nk=2\r\n");
+  EXPECT_EQ(GetPrivateProfileInt("s", "k", 0, link), 2);
+}
+
 // UTF-8 text as UTF-16 bytes with a byte-order mark.
 std::string utf16File(std::string_view text, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
