@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/scan/twain/twain_protocol.h"
+#include "tools/virtualscanner/data_source.h"
 #include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/virtual_source.h"
 
@@ -33,7 +34,7 @@ class SourceManager {
   struct Application {
     std::vector<Installed> sources;  // the last enumeration
     std::size_t cursor = 0;
-    std::map<twain::TW_UINT32, std::unique_ptr<VirtualDataSource>> open;
+    std::map<twain::TW_UINT32, std::unique_ptr<DataSource>> open;
     twain::TW_UINT16 condition = twain::TWCC_SUCCESS;
   };
 
