@@ -7,6 +7,7 @@
 #include "app/scan/imaging_devices.h"
 #include "platform/environment.h"
 #include "tools/virtualscanner/dsm_memory.h"
+#include "tools/virtualscanner/sane_source.h"
 
 namespace ostrel::virtualscanner {
 
@@ -36,23 +37,31 @@ std::vector<SourceManager::Installed> SourceManager::installedSources() {
   std::vector<Installed> sources;
   for (const ImagingDevice& imaging : listImagingDevices().devices) {
     if (imaging.driverPath.empty()) continue;
-    auto device = VirtualDevice::load(deviceIniBeside(imaging.driverPath));
-    if (!device) continue;
+    auto virtualDevice = VirtualDevice::load(deviceIniBeside(imaging.driverPath));
+    auto saneDevice = virtualDevice ? std::nullopt : sane::SaneDeviceSettings::load(sane::saneIniBeside(imaging.driverPath));
+    if (!virtualDevice && !saneDevice) continue;
+    const std::string& vendor = virtualDevice ? virtualDevice->vendor : saneDevice->vendor;
+    const std::string& model = virtualDevice ? virtualDevice->model : saneDevice->model;
+    const char* family = virtualDevice ? "Virtual scanner" : "SANE scanner";
     Installed source;
     source.identity = TW_IDENTITY{};
     source.identity.Id = kFirstSourceId + static_cast<TW_UINT32>(sources.size());
     source.identity.Version.MajorNum = 1;
     source.identity.Version.Language = TWLG_USA;
     source.identity.Version.Country = TWCY_USA;
-    copyText(source.identity.Version.Info, "Virtual scanner");
+    copyText(source.identity.Version.Info, family);
     source.identity.ProtocolMajor = 2;
     source.identity.ProtocolMinor = 4;
     source.identity.SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
-    copyText(source.identity.Manufacturer, device->vendor);
-    copyText(source.identity.ProductFamily, "Virtual scanner");
-    copyText(source.identity.ProductName, device->model);
+    copyText(source.identity.Manufacturer, vendor);
+    copyText(source.identity.ProductFamily, family);
+    copyText(source.identity.ProductName, model);
     source.folder = folderOf(imaging.driverPath);
-    source.device = std::move(*device);
+    if (virtualDevice) {
+      source.device = std::move(*virtualDevice);
+    } else {
+      source.device = std::move(*saneDevice);
+    }
     sources.push_back(std::move(source));
   }
   return sources;
@@ -156,9 +165,17 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
       }
       if (!chosen) return fail(TWCC_NODS, &app);
       if (app.open.count(chosen->identity.Id)) return fail(TWCC_SEQERROR, &app);
-      auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder, sheets_,
-                                                        spareImage_);
-      opened->open();
+      std::unique_ptr<DataSource> opened;
+      if (const auto* virtualDevice = std::get_if<VirtualDevice>(&chosen->device)) {
+        auto scanner = std::make_unique<VirtualDataSource>(chosen->identity, *virtualDevice, chosen->folder, sheets_,
+                                                           spareImage_);
+        scanner->open();
+        opened = std::move(scanner);
+      } else {
+        opened = SaneDataSource::open(chosen->identity, std::get<sane::SaneDeviceSettings>(chosen->device),
+                                      chosen->folder, nullptr);
+        if (!opened) return fail(TWCC_NODS, &app);
+      }
       *source = chosen->identity;
       app.open[chosen->identity.Id] = std::move(opened);
       return TWRC_SUCCESS;
