@@ -64,7 +64,7 @@ class ScriptedScanner : public FrameSupplier {
   std::atomic<int> cancels{0};
   std::atomic<bool> inRead{false};
   std::atomic<bool> cancelledDuringRead{false};
-  bool holdRead = false;  // the read of holdSheet waits for release()
+  std::atomic<bool> holdRead{false};  // the read of holdSheet waits for release()
   int holdSheet = 1;
   int jamOnSheet = 0;
   int oddSheet = 0;
