@@ -183,6 +183,17 @@ TEST(PageReader, AQuietScannerEndsTheWaitAfterTheStallLimit) {
   scanner->release();
   EXPECT_TRUE(reader.stop(2s));
   EXPECT_FALSE(scanner->cancelledDuringRead);
+
+  // Polling sees the stall too, without waiting.
+  auto quiet = std::make_shared<ScriptedScanner>(3);
+  quiet->holdRead = true;
+  PageReader polled(quiet, settings);
+  polled.requestPage();
+  EXPECT_NE(polled.phase(), PageReader::Phase::Ended);
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(polled.phase(), PageReader::Phase::Ended);
+  EXPECT_EQ(polled.end()->reason, ReadEnd::Reason::Stalled);
+  quiet->release();
 }
 
 }  // namespace

@@ -183,31 +183,34 @@ void PageReader::requestPage() {
   state_->changed.notify_all();
 }
 
-PageReader::Phase PageReader::phase() const {
+PageReader::Phase PageReader::phase() {
   std::lock_guard lock(state_->mutex);
+  endIfStalled();
   return state_->phase;
+}
+
+bool PageReader::endIfStalled() {
+  const bool working = state_->phase == Phase::Feeding || state_->phase == Phase::Reading;
+  if (!working || Clock::now() < state_->lastProgress + settings_.stallLimit) return false;
+  // The scanner went quiet: the batch is over for the caller, whatever the
+  // thread still manages to do.
+  state_->end = ReadEnd{ReadEnd::Reason::Stalled, DeviceStatus::Good,
+                        "the scanner made no progress for " + std::to_string(settings_.stallLimit.count() / 1000) +
+                            " s",
+                        state_->pages};
+  state_->phase = Phase::Ended;
+  state_->page.reset();
+  state_->stopping = true;
+  state_->changed.notify_all();
+  return true;
 }
 
 template <typename Done>
 bool PageReader::waitUntil(Done done) {
   std::unique_lock lock(state_->mutex);
   while (!done()) {
-    if (state_->phase == Phase::Ended) return false;
-    const auto deadline = state_->lastProgress + settings_.stallLimit;
-    if (Clock::now() >= deadline) {
-      // The scanner went quiet: the batch is over for the caller, whatever the
-      // thread still manages to do.
-      state_->end = ReadEnd{ReadEnd::Reason::Stalled, DeviceStatus::Good,
-                            "the scanner made no progress for " +
-                                std::to_string(settings_.stallLimit.count() / 1000) + " s",
-                            state_->pages};
-      state_->phase = Phase::Ended;
-      state_->page.reset();
-      state_->stopping = true;
-      state_->changed.notify_all();
-      return false;
-    }
-    state_->changed.wait_until(lock, deadline);
+    if (state_->phase == Phase::Ended || endIfStalled()) return false;
+    state_->changed.wait_until(lock, state_->lastProgress + settings_.stallLimit);
   }
   return true;
 }

@@ -56,7 +56,9 @@ class PageReader {
 
   // Asks for the next sheet to be fed and read; ignored unless Idle.
   void requestPage();
-  Phase phase() const;
+  // Where the reader is; a scanner silent beyond the stall limit has ended
+  // the batch (Stalled).
+  Phase phase();
   // Waits until the sheet asked for has been fed (true) or the batch has
   // ended (false; end() says why).
   bool waitFed();
@@ -81,6 +83,9 @@ class PageReader {
                                      std::vector<std::uint8_t>& buffer, ReadEnd* end);
   template <typename Done>
   bool waitUntil(Done done);
+  // With the state locked: ends the batch when a sheet being fed or read has
+  // brought no progress within the stall limit.
+  bool endIfStalled();
 
   std::shared_ptr<State> state_;
   ReaderSettings settings_;

@@ -23,7 +23,8 @@ namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
 // How long a disable waits for the page being read before it leaves the
-// reader to finish alone.
+// reader to finish alone. The reader ends the batch itself: a cancel from here
+// could meet a read under way, which some backends do not survive.
 constexpr auto kStopWait = std::chrono::seconds(10);
 // More pending transfers than can be told: a feeder reads until it is empty.
 constexpr TW_UINT16 kUnknownCount = 0xFFFF;
