@@ -75,27 +75,29 @@ TW_UINT16 SourceManager::fail(TW_UINT16 condition, Application* app) {
 TW_UINT16 SourceManager::entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
                                TW_UINT16 msg, TW_MEMREF data) {
   std::lock_guard lock(mutex_);
+  // Identities are packed to 2 bytes, so their Id may lie misaligned: maps
+  // are searched with copies, never with references bound to it.
   if (!origin) return fail(TWCC_BADPROTOCOL, nullptr);
-  const auto app = applications_.find(origin->Id);
+  const auto app = applications_.find(TW_UINT32{origin->Id});
   if (!dest) {
     if (dg != DG_CONTROL) return fail(TWCC_BADPROTOCOL, app == applications_.end() ? nullptr : &app->second);
     return control(*origin, dat, msg, data);
   }
   if (app == applications_.end()) return fail(TWCC_SEQERROR, nullptr);
-  const auto source = app->second.open.find(dest->Id);
+  const auto source = app->second.open.find(TW_UINT32{dest->Id});
   if (source == app->second.open.end()) return fail(TWCC_BADDEST, &app->second);
   return source->second->handle(dg, dat, msg, data);
 }
 
 TW_UINT16 SourceManager::control(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
-  auto found = applications_.find(origin.Id);
+  auto found = applications_.find(TW_UINT32{origin.Id});
   Application* app = found == applications_.end() ? nullptr : &found->second;
   switch (dat) {
     case DAT_PARENT:
       if (msg == MSG_OPENDSM) {
         if (app) return fail(TWCC_SEQERROR, app);
         origin.Id = nextApplicationId_++;
-        applications_[origin.Id];
+        applications_[TW_UINT32{origin.Id}];
         return TWRC_SUCCESS;
       }
       if (msg == MSG_CLOSEDSM) {
@@ -164,7 +166,7 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
         }
       }
       if (!chosen) return fail(TWCC_NODS, &app);
-      if (app.open.count(chosen->identity.Id)) return fail(TWCC_SEQERROR, &app);
+      if (app.open.count(TW_UINT32{chosen->identity.Id})) return fail(TWCC_SEQERROR, &app);
       std::unique_ptr<DataSource> opened;
       if (const auto* virtualDevice = std::get_if<VirtualDevice>(&chosen->device)) {
         auto scanner = std::make_unique<VirtualDataSource>(chosen->identity, *virtualDevice, chosen->folder, sheets_,
@@ -177,11 +179,11 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
         if (!opened) return fail(TWCC_NODS, &app);
       }
       *source = chosen->identity;
-      app.open[chosen->identity.Id] = std::move(opened);
+      app.open[TW_UINT32{chosen->identity.Id}] = std::move(opened);
       return TWRC_SUCCESS;
     }
     case MSG_CLOSEDS: {
-      const auto it = app.open.find(source->Id);
+      const auto it = app.open.find(TW_UINT32{source->Id});
       if (it == app.open.end()) return fail(TWCC_NODS, &app);
       it->second->close();
       app.open.erase(it);
