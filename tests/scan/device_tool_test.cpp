@@ -9,27 +9,15 @@
 #include "app/scan/scanner_config.h"
 #include "platform/registry_store.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/tool_run.h"
 #include "tools/ostrel-device/device_registration.h"
 
 namespace ostrel {
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string output;
-};
+using testing::ToolRun;
 
-ToolRun tool(const std::string& arguments) {
-  const std::string command = testing::binDir() + "/ostrel-device " + arguments + " 2>&1";
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  ToolRun run{-1, {}};
-  if (!pipe) return run;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+ToolRun tool(const std::string& arguments) { return testing::runTool(testing::binDir() + "/ostrel-device " + arguments); }
 
 TEST(DeviceTool, AddListAndRemoveAVirtualScanner) {
   const ToolRun added = tool("add-virtual 'usb\\vid_1' Heron --vendor Acme --duplex --flatbed --ultrasonic "

@@ -6,6 +6,7 @@
 #include "platform/ini_file.h"
 #include "platform/registry_store.h"
 #include "platform/text.h"
+#include "tools/sanescanner/sane_device.h"
 
 namespace ostrel::devicetool {
 
@@ -15,7 +16,11 @@ namespace fs = std::filesystem;
 using platform::Hive;
 using platform::RegistryKey;
 
-constexpr const char* kDriverFileName = "libnvdriver.so";
+constexpr const char* kVirtualDriverName = "libnvdriver.so";
+constexpr const char* kSaneDriverName = "libsanedriver.so";
+// The program reads a scanner's model through a 20-unit buffer; a longer
+// model could never be matched to its data source.
+constexpr std::size_t kModelNameMax = 19;
 
 // The key already registered for the identifier, else the first free index.
 std::string keyPathFor(const std::string& deviceId) {
@@ -30,6 +35,46 @@ std::string keyPathFor(const std::string& deviceId) {
 }
 
 Outcome failure(std::string message) { return {false, std::move(message)}; }
+
+// The device's folder with its driver and scanner.ini, then the registry key.
+// saveSettings writes the device INI into the folder.
+template <typename SaveSettings>
+Outcome registerDevice(const std::string& deviceId, const std::string& model, const std::string& vendor,
+                       const std::string& driverLibrary, const char* driverName, SaveSettings saveSettings) {
+  if (const std::string problem = checkDeviceId(deviceId); !problem.empty()) return failure(problem);
+  if (model.empty()) return failure("the model name is empty");
+  if (platform::truncateChars(model, kModelNameMax) != model) {
+    return failure("the model name \"" + model + "\" is longer than " + std::to_string(kModelNameMax) + " characters");
+  }
+  if (!platform::fileExists(driverLibrary)) return failure("the driver " + driverLibrary + " does not exist");
+
+  const std::string folder = platform::joinPath(devicesFolder(), deviceId);
+  if (!platform::createFolderTree(folder)) return failure("cannot create the folder " + folder);
+  // A device registered again may change its kind: what the other kind left
+  // would name it otherwise. The driver is unlinked rather than overwritten,
+  // since a running program may have the old file mapped.
+  std::error_code ignored;
+  for (const char* name : {virtualscanner::kDeviceIniName, sane::kSaneDeviceIniName, kVirtualDriverName, kSaneDriverName}) {
+    fs::remove(fs::path(folder) / name, ignored);
+  }
+  const std::string driverPath = platform::joinPath(folder, driverName);
+  std::error_code error;
+  fs::copy_file(driverLibrary, driverPath, fs::copy_options::overwrite_existing, error);
+  if (error) return failure("cannot copy the driver into " + folder + ": " + error.message());
+  if (!platform::WritePrivateProfileString("DS", "SAVEPATH", folder + "/",
+                                           platform::joinPath(folder, "scanner.ini"))) {
+    return failure("cannot write " + folder + "/scanner.ini");
+  }
+  if (!saveSettings(folder)) return failure("cannot write the device settings in " + folder);
+
+  const std::string keyPath = keyPathFor(deviceId);
+  auto key = keyPath.empty() ? std::nullopt : RegistryKey::create(Hive::LocalMachine, keyPath);
+  if (!key) return failure("cannot write the device's registry key");
+  const bool written = key->setString("Vendor", vendor) && key->setString("DeviceID", deviceId) &&
+                       key->setString("DriverDesc", model) && key->setString("DRIVERPATH", driverPath);
+  if (!written) return failure("cannot write the device's registry values");
+  return {true, "registered " + deviceId + " (" + model + ") at " + keyPath};
+}
 
 }  // namespace
 
@@ -50,34 +95,26 @@ std::string checkDeviceId(const std::string& deviceId) {
 
 Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::VirtualDevice& device,
                          const std::string& driverLibrary) {
+  return registerDevice(deviceId, device.model, device.vendor, driverLibrary, kVirtualDriverName,
+                        [&](const std::string& folder) {
+                          return device.save(platform::joinPath(folder, virtualscanner::kDeviceIniName));
+                        });
+}
+
+Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings device, const std::string& driverLibrary) {
   if (const std::string problem = checkDeviceId(deviceId); !problem.empty()) return failure(problem);
-  if (device.model.empty()) return failure("the model name is empty");
-  if (!platform::fileExists(driverLibrary)) {
-    return failure("the virtual driver " + driverLibrary + " does not exist");
+  std::string error;
+  if (!sane::SaneDevice::open(device.saneName, &error)) return failure(error);
+  if (device.model.empty()) {
+    for (const sane::DeviceEntry& entry : sane::listDevices(nullptr).value_or(std::vector<sane::DeviceEntry>{})) {
+      if (entry.name == device.saneName) device.model = platform::truncateChars(entry.model, kModelNameMax);
+    }
+    if (device.model.empty()) device.model = platform::truncateChars(device.saneName, kModelNameMax);
   }
-
-  const std::string folder = platform::joinPath(devicesFolder(), deviceId);
-  if (!platform::createFolderTree(folder)) return failure("cannot create the folder " + folder);
-  const std::string driverPath = platform::joinPath(folder, kDriverFileName);
-  std::error_code error;
-  fs::copy_file(driverLibrary, driverPath, fs::copy_options::overwrite_existing, error);
-  if (error) return failure("cannot copy the virtual driver into " + folder + ": " + error.message());
-  if (!platform::WritePrivateProfileString("DS", "SAVEPATH", folder + "/",
-                                           platform::joinPath(folder, "scanner.ini"))) {
-    return failure("cannot write " + folder + "/scanner.ini");
-  }
-  if (!device.save(platform::joinPath(folder, virtualscanner::kDeviceIniName))) {
-    return failure("cannot write the device settings in " + folder);
-  }
-
-  const std::string keyPath = keyPathFor(deviceId);
-  auto key = keyPath.empty() ? std::nullopt : RegistryKey::create(Hive::LocalMachine, keyPath);
-  if (!key) return failure("cannot write the device's registry key");
-  const bool written = key->setString("Vendor", device.vendor) && key->setString("DeviceID", deviceId) &&
-                       key->setString("DriverDesc", device.model) &&
-                       key->setString("DRIVERPATH", driverPath);
-  if (!written) return failure("cannot write the device's registry values");
-  return {true, "registered " + deviceId + " (" + device.model + ") at " + keyPath};
+  return registerDevice(deviceId, device.model, device.vendor, driverLibrary, kSaneDriverName,
+                        [&](const std::string& folder) {
+                          return device.save(platform::joinPath(folder, sane::kSaneDeviceIniName));
+                        });
 }
 
 Outcome removeDevice(const std::string& deviceId) {
@@ -98,5 +135,14 @@ Outcome removeDevice(const std::string& deviceId) {
 }
 
 std::vector<ImagingDevice> registeredDevices() { return listImagingDevices().devices; }
+
+std::string deviceKind(const ImagingDevice& device) {
+  if (device.driverPath.empty()) return "other";
+  if (platform::fileExists(virtualscanner::deviceIniBeside(device.driverPath))) return "virtual";
+  if (const auto settings = sane::SaneDeviceSettings::load(sane::saneIniBeside(device.driverPath))) {
+    return "SANE " + settings->saneName;
+  }
+  return "other";
+}
 
 }  // namespace ostrel::devicetool

@@ -1,11 +1,13 @@
 #pragma once
-// Registering virtual scanners: the imaging-device key in the registry store,
-// and the device's folder under "$APPDATA/Ostrel/devices/<id>/" with a copy of
-// the virtual driver library, the driver's scanner.ini and the device INI.
+// Registering scanners: the imaging-device key in the registry store, and the
+// device's folder under "$APPDATA/Ostrel/devices/<id>/" with a copy of its
+// driver library (the virtual driver, or the SANE-backed one), the driver's
+// scanner.ini and the device INI.
 #include <string>
 #include <vector>
 
 #include "app/scan/imaging_devices.h"
+#include "tools/sanescanner/sane_device_settings.h"
 #include "tools/virtualscanner/virtual_device.h"
 
 namespace ostrel::devicetool {
@@ -26,9 +28,18 @@ std::string checkDeviceId(const std::string& deviceId);
 Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::VirtualDevice& device,
                          const std::string& driverLibrary);
 
+// Adds a scanner reached through SANE, or updates the one registered under the
+// same identifier, once SANE has opened it. An empty model takes the model
+// SANE reports. driverLibrary is the SANE-backed driver to copy.
+Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings device,
+                      const std::string& driverLibrary);
+
 // Removes the device's key; its folder too when it lies in devicesFolder().
 Outcome removeDevice(const std::string& deviceId);
 
 std::vector<ImagingDevice> registeredDevices();
+
+// "virtual", "SANE <device name>", or "other" for a device this tool did not make.
+std::string deviceKind(const ImagingDevice& device);
 
 }  // namespace ostrel::devicetool

@@ -1,4 +1,5 @@
-// ostrel-device: registers virtual scanners for the demo, the tests and users.
+// ostrel-device: registers virtual scanners and scanners reached through SANE
+// for the demo, the tests and users.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "platform/environment.h"
 #include "platform/text.h"
 #include "tools/ostrel-device/device_registration.h"
+#include "tools/sanescanner/sane_device.h"
 
 namespace {
 
@@ -23,12 +25,17 @@ constexpr const char* kUsage =
     "                [--no-feeder] [--ultrasonic] [--pages FOLDER]\n"
     "                [--generate COUNT] [--blank PAGE,PAGE...] [--barcode PAGE=TEXT]... [--seed N]\n"
     "                [--feeder-size WIDTHxLENGTH] [--flatbed-size WIDTHxLENGTH]\n"
+    "  ostrel-device add-sane DEVICE_ID SANE_NAME [--model MODEL] [--vendor NAME]\n"
+    "  ostrel-device sane-list\n"
     "  ostrel-device list\n"
     "  ostrel-device remove DEVICE_ID\n"
     "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
     "Without --pages the feeder holds COUNT generated Letter pages (page numbers from 1):\n"
     "text-like pages, the --blank ones blank with scanner noise and dust, the --barcode\n"
-    "ones carrying a Code 128 barcode with TEXT.\n";
+    "ones carrying a Code 128 barcode with TEXT.\n"
+    "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
+    "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
+    "19 characters. list shows each device's kind: virtual, SANE and its device, or other.\n";
 
 int usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problem.c_str());
@@ -125,10 +132,42 @@ int addVirtual(const std::vector<std::string_view>& args) {
   return report(ostrel::devicetool::addVirtualDevice(std::string(args[0]), device, driver));
 }
 
+int addSane(const std::vector<std::string_view>& args) {
+  if (args.size() < 2) return usage("add-sane needs DEVICE_ID and SANE_NAME");
+  ostrel::sane::SaneDeviceSettings device;
+  device.saneName = std::string(args[1]);
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (option == "--model" && hasValue) {
+      device.model = std::string(args[++i]);
+      if (device.model.empty()) return usage("bad --model");
+    } else if (option == "--vendor" && hasValue) {
+      device.vendor = std::string(args[++i]);
+    } else {
+      return usage("unknown or incomplete option " + std::string(option));
+    }
+  }
+  const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libsanedriver.so");
+  return report(ostrel::devicetool::addSaneDevice(std::string(args[0]), device, driver));
+}
+
+int saneList() {
+  std::string error;
+  const auto devices = ostrel::sane::listDevices(&error);
+  if (!devices) return report({false, error});
+  if (devices->empty()) std::fputs("SANE finds no scanner.\n", stderr);
+  for (const auto& device : *devices) {
+    std::printf("%s\t%s\t%s\t%s\n", device.name.c_str(), device.vendor.c_str(), device.model.c_str(),
+                device.type.c_str());
+  }
+  return 0;
+}
+
 int list() {
   for (const auto& device : ostrel::devicetool::registeredDevices()) {
-    std::printf("%s\t%s\t%s\t%s\n", device.deviceId.c_str(), device.description.c_str(),
-                device.vendor.c_str(), device.driverPath.c_str());
+    std::printf("%s\t%s\t%s\t%s\t%s\n", device.deviceId.c_str(), device.description.c_str(),
+                device.vendor.c_str(), ostrel::devicetool::deviceKind(device).c_str(), device.driverPath.c_str());
   }
   return 0;
 }
@@ -141,6 +180,8 @@ int main(int argc, char** argv) {
   const std::string_view command = args.front();
   args.erase(args.begin());
   if (command == "add-virtual") return addVirtual(args);
+  if (command == "add-sane") return addSane(args);
+  if (command == "sane-list" && args.empty()) return saneList();
   if (command == "list" && args.empty()) return list();
   if (command == "remove" && args.size() == 1) return report(ostrel::devicetool::removeDevice(std::string(args[0])));
   if (command == "--help" || command == "-h") {

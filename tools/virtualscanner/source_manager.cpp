@@ -7,6 +7,7 @@
 #include "app/scan/imaging_devices.h"
 #include "platform/environment.h"
 #include "tools/virtualscanner/dsm_memory.h"
+#include "tools/virtualscanner/sane_source.h"
 
 namespace ostrel::virtualscanner {
 
@@ -36,23 +37,31 @@ std::vector<SourceManager::Installed> SourceManager::installedSources() {
   std::vector<Installed> sources;
   for (const ImagingDevice& imaging : listImagingDevices().devices) {
     if (imaging.driverPath.empty()) continue;
-    auto device = VirtualDevice::load(deviceIniBeside(imaging.driverPath));
-    if (!device) continue;
+    auto virtualDevice = VirtualDevice::load(deviceIniBeside(imaging.driverPath));
+    auto saneDevice = virtualDevice ? std::nullopt : sane::SaneDeviceSettings::load(sane::saneIniBeside(imaging.driverPath));
+    if (!virtualDevice && !saneDevice) continue;
+    const std::string& vendor = virtualDevice ? virtualDevice->vendor : saneDevice->vendor;
+    const std::string& model = virtualDevice ? virtualDevice->model : saneDevice->model;
+    const char* family = virtualDevice ? "Virtual scanner" : "SANE scanner";
     Installed source;
     source.identity = TW_IDENTITY{};
     source.identity.Id = kFirstSourceId + static_cast<TW_UINT32>(sources.size());
     source.identity.Version.MajorNum = 1;
     source.identity.Version.Language = TWLG_USA;
     source.identity.Version.Country = TWCY_USA;
-    copyText(source.identity.Version.Info, "Virtual scanner");
+    copyText(source.identity.Version.Info, family);
     source.identity.ProtocolMajor = 2;
     source.identity.ProtocolMinor = 4;
     source.identity.SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
-    copyText(source.identity.Manufacturer, device->vendor);
-    copyText(source.identity.ProductFamily, "Virtual scanner");
-    copyText(source.identity.ProductName, device->model);
+    copyText(source.identity.Manufacturer, vendor);
+    copyText(source.identity.ProductFamily, family);
+    copyText(source.identity.ProductName, model);
     source.folder = folderOf(imaging.driverPath);
-    source.device = std::move(*device);
+    if (virtualDevice) {
+      source.device = std::move(*virtualDevice);
+    } else {
+      source.device = std::move(*saneDevice);
+    }
     sources.push_back(std::move(source));
   }
   return sources;
@@ -66,18 +75,16 @@ TW_UINT16 SourceManager::fail(TW_UINT16 condition, Application* app) {
 TW_UINT16 SourceManager::entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT16 dat,
                                TW_UINT16 msg, TW_MEMREF data) {
   std::lock_guard lock(mutex_);
+  // Identities are packed to 2 bytes, so their Id may lie misaligned: maps
+  // are searched with copies, never with references bound to it.
   if (!origin) return fail(TWCC_BADPROTOCOL, nullptr);
-  // Ids are read into copies: TW_IDENTITY is packed to 2 bytes, so a reference
-  // bound to its Id (as a look-up takes its key) may be misaligned.
-  const TW_UINT32 appId = origin->Id;
-  const auto app = applications_.find(appId);
+  const auto app = applications_.find(TW_UINT32{origin->Id});
   if (!dest) {
     if (dg != DG_CONTROL) return fail(TWCC_BADPROTOCOL, app == applications_.end() ? nullptr : &app->second);
     return control(*origin, dat, msg, data);
   }
   if (app == applications_.end()) return fail(TWCC_SEQERROR, nullptr);
-  const TW_UINT32 sourceId = dest->Id;
-  const auto source = app->second.open.find(sourceId);
+  const auto source = app->second.open.find(TW_UINT32{dest->Id});
   if (source == app->second.open.end()) return fail(TWCC_BADDEST, &app->second);
   return source->second->handle(dg, dat, msg, data);
 }
@@ -89,9 +96,8 @@ TW_UINT16 SourceManager::control(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 m
     case DAT_PARENT:
       if (msg == MSG_OPENDSM) {
         if (app) return fail(TWCC_SEQERROR, app);
-        const TW_UINT32 id = nextApplicationId_++;
-        origin.Id = id;
-        applications_[id];
+        origin.Id = nextApplicationId_++;
+        applications_[TW_UINT32{origin.Id}];
         return TWRC_SUCCESS;
       }
       if (msg == MSG_CLOSEDSM) {
@@ -160,13 +166,20 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
         }
       }
       if (!chosen) return fail(TWCC_NODS, &app);
-      const TW_UINT32 chosenId = chosen->identity.Id;
-      if (app.open.count(chosenId)) return fail(TWCC_SEQERROR, &app);
-      auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder, sheets_,
-                                                        spareImage_);
-      opened->open();
+      if (app.open.count(TW_UINT32{chosen->identity.Id})) return fail(TWCC_SEQERROR, &app);
+      std::unique_ptr<DataSource> opened;
+      if (const auto* virtualDevice = std::get_if<VirtualDevice>(&chosen->device)) {
+        auto scanner = std::make_unique<VirtualDataSource>(chosen->identity, *virtualDevice, chosen->folder, sheets_,
+                                                           spareImage_);
+        scanner->open();
+        opened = std::move(scanner);
+      } else {
+        opened = SaneDataSource::open(chosen->identity, std::get<sane::SaneDeviceSettings>(chosen->device),
+                                      chosen->folder, nullptr);
+        if (!opened) return fail(TWCC_NODS, &app);
+      }
       *source = chosen->identity;
-      app.open[chosenId] = std::move(opened);
+      app.open[TW_UINT32{chosen->identity.Id}] = std::move(opened);
       return TWRC_SUCCESS;
     }
     case MSG_CLOSEDS: {

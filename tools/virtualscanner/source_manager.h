@@ -1,16 +1,20 @@
 #pragma once
 // The TWAIN source manager: the one entry point, DSM_Entry, through which
 // applications find, open and talk to data sources. Its sources are the
-// virtual scanners registered among the imaging devices (a device whose
-// DRIVERPATH has a virtualscanner.ini beside it), enumerated afresh each time
-// an application asks for the first source.
+// scanners registered among the imaging devices: virtual scanners (a device
+// whose DRIVERPATH has a virtualscanner.ini beside it) and scanners reached
+// through SANE (a sanescanner.ini beside it), enumerated afresh each time an
+// application asks for the first source.
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/scan/twain/twain_protocol.h"
+#include "tools/sanescanner/sane_device_settings.h"
+#include "tools/virtualscanner/data_source.h"
 #include "tools/virtualscanner/sheet_cache.h"
 #include "tools/virtualscanner/virtual_source.h"
 
@@ -27,13 +31,13 @@ class SourceManager {
  private:
   struct Installed {
     twain::TW_IDENTITY identity;
-    VirtualDevice device;
+    std::variant<VirtualDevice, sane::SaneDeviceSettings> device;
     std::string folder;
   };
   struct Application {
     std::vector<Installed> sources;  // the last enumeration
     std::size_t cursor = 0;
-    std::map<twain::TW_UINT32, std::unique_ptr<VirtualDataSource>> open;
+    std::map<twain::TW_UINT32, std::unique_ptr<DataSource>> open;
     twain::TW_UINT16 condition = twain::TWCC_SUCCESS;
   };
 

@@ -5,6 +5,7 @@
 
 #include "app/core/activity_log.h"
 #include "app/scan/twain/custom_capabilities.h"
+#include "app/scan/twain/first_event.h"
 #include "app/scan/twain/paper_sizes.h"
 #include "app/settings/localized_text.h"
 
@@ -24,6 +25,9 @@ TW_UINT32 flag(bool value) { return value ? 1 : 0; }
 int edge(int offset, int size) {
   return static_cast<int>(std::clamp<long long>(static_cast<long long>(offset) + size, INT_MIN, INT_MAX));
 }
+
+// A scanner warming up and reading its first page at a high resolution.
+constexpr auto kFirstPageLimit = std::chrono::minutes(5);
 
 }  // namespace
 
@@ -112,7 +116,20 @@ void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSet
   source->SetMessagePump(pump);
 
   source->Enable(false, manager.Parent());
-  source->TransferNative();
+  // Transfers start once the source is ready: at once for a virtual scanner,
+  // after the first page for a real one, with the program answering meanwhile.
+  // A source that did not enable has no events: the loop finds no image and ends at once.
+  const FirstEvent first =
+      source->IsEnabled() ? WaitForFirstEvent(manager, *source, pump, kFirstPageLimit) : FirstEvent::TransferReady;
+  switch (first) {
+    case FirstEvent::TransferReady: source->TransferNative(); break;
+    case FirstEvent::CloseRequest:
+      Log("The scanner had no page to scan (condition " + std::to_string(manager.ConditionCode(&source->Identity())) +
+          ").");
+      break;
+    case FirstEvent::Stopped: break;
+    case FirstEvent::Silent: Log("The scanner sent no page within five minutes; the scan is given up."); break;
+  }
 
   source->Disable();
   source->Close();

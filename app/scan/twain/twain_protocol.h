@@ -288,7 +288,12 @@ inline constexpr TW_UINT16 TWCC_CAPSEQERROR = 15;
 inline constexpr TW_UINT16 TWCC_DENIED = 16;
 inline constexpr TW_UINT16 TWCC_FILEEXISTS = 17;
 inline constexpr TW_UINT16 TWCC_FILENOTFOUND = 18;
+inline constexpr TW_UINT16 TWCC_PAPERJAM = 20;
+inline constexpr TW_UINT16 TWCC_PAPERDOUBLEFEED = 21;
 inline constexpr TW_UINT16 TWCC_FILEWRITEERROR = 22;
+inline constexpr TW_UINT16 TWCC_CHECKDEVICEONLINE = 23;
+inline constexpr TW_UINT16 TWCC_INTERLOCK = 24;
+inline constexpr TW_UINT16 TWCC_NOMEDIA = 29;
 
 // Capability values.
 inline constexpr TW_UINT16 TWPT_BW = 0;
