@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/output/cleanup/depth_conversion.h"
 #include "tests/cleanup/pixels.h"
 #include "tests/support/temp_home.h"
+#include "tools/pagegen/canvas.h"
 #include "tools/pagegen/page_files.h"
 #include "tools/pagegen/page_generator.h"
+#include "tools/pagegen/writing.h"
 
 namespace ostrel {
 namespace {
@@ -126,6 +129,15 @@ TEST(IsBlankPage, SensitivitySetsHowSmallAndHowFaintWritingMayBe) {
   // Out-of-range sensitivities act as the nearest end.
   EXPECT_FALSE(IsBlankPage(faint, profileFor(300, true, -40)));
   EXPECT_TRUE(IsBlankPage(pencil, profileFor(300, true, 900)));
+}
+
+TEST(IsBlankPage, ALonePageNumberOneInSmallThinPrintIsKept) {
+  // "1" in 8-point print, 2.2 mm high with 0.2 mm strokes, on a 1-bit page at 200 dpi.
+  Dib sheet = *Dib::create(1700, 2200, 24, 7874, 7874);
+  pagegen::Canvas canvas(sheet, {250, 249, 245});
+  pagegen::drawNumber(canvas, 1, {850, 2100}, 17.3, pagegen::Pen{{22, 22, 26}, 1.6});
+  const auto page = ToBlackWhite(sheet, 128);
+  EXPECT_FALSE(IsBlankPage(*page, profileFor(200, true)));
 }
 
 TEST(IsBlankPage, FaintnessIsMeasuredAgainstThePapersOwnLightness) {

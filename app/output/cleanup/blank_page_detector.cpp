@@ -20,7 +20,7 @@ struct Limits {
 
 Limits limitsFor(int sensitivity) {
   const double s = std::clamp(sensitivity, 0, 100);
-  return {static_cast<int>(30 + 0.5 * s), 0.8 + 0.02 * s, 0.1 + 0.008 * s};
+  return {static_cast<int>(30 + 0.5 * s), 0.8 + 0.02 * s, 0.1 + 0.004 * s};
 }
 
 constexpr double kBorderDepthMm = 15;  // how far the backing or a shadow reaches in
