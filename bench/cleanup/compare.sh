@@ -9,7 +9,8 @@ build=$(realpath "${1:-build}")
 runs=5
 
 missing=()
-command -v convert >/dev/null || missing+=(imagemagick)
+# Some machines carry a convert that only stands in for ImageMagick.
+convert -version 2>/dev/null | grep -q ImageMagick || missing+=(imagemagick)
 command -v zbarimg >/dev/null || missing+=(zbar-tools)
 if ((${#missing[@]})); then
   sudo=()

@@ -3,16 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/output/cleanup/depth_conversion.h"
 #include "tests/cleanup/pixels.h"
 #include "tests/support/temp_home.h"
+#include "tools/pagegen/canvas.h"
 #include "tools/pagegen/page_files.h"
 #include "tools/pagegen/page_generator.h"
+#include "tools/pagegen/writing.h"
 
 namespace ostrel {
 namespace {
@@ -113,14 +117,39 @@ TEST(IsBlankPage, SensitivitySetsHowSmallAndHowFaintWritingMayBe) {
   drawLine(dash, 1200, 1214, 1600, 4, 0x10);
   EXPECT_FALSE(IsBlankPage(dash, profileFor(300, true, 0)));
   EXPECT_TRUE(IsBlankPage(dash, profileFor(300, true, 50)));
-  // A line 60 grey levels below the paper: seen at 0 (contrast 45), not at 50 (80).
+  // On paper at 245 the contrast is 28 levels at 0, 52 at 50 and 76 at 100.
   Dib faint = whitePage(2550, 3300, 8);
-  drawLine(faint, 800, 1400, 1600, 4, 0xF5 - 60);
+  drawLine(faint, 800, 1400, 1600, 4, 0xF5 - 40);
   EXPECT_FALSE(IsBlankPage(faint, profileFor(300, true, 0)));
   EXPECT_TRUE(IsBlankPage(faint, profileFor(300, true, 50)));
+  Dib pencil = whitePage(2550, 3300, 8);
+  drawLine(pencil, 800, 1400, 1600, 4, 0xF5 - 60);
+  EXPECT_FALSE(IsBlankPage(pencil, profileFor(300, true, 50)));
+  EXPECT_TRUE(IsBlankPage(pencil, profileFor(300, true, 100)));
   // Out-of-range sensitivities act as the nearest end.
   EXPECT_FALSE(IsBlankPage(faint, profileFor(300, true, -40)));
-  EXPECT_TRUE(IsBlankPage(faint, profileFor(300, true, 900)));
+  EXPECT_TRUE(IsBlankPage(pencil, profileFor(300, true, 900)));
+}
+
+TEST(IsBlankPage, ALonePageNumberOneInSmallThinPrintIsKept) {
+  // "1" in 8-point print, 2.2 mm high with 0.2 mm strokes, on a 1-bit page at 200 dpi.
+  Dib sheet = *Dib::create(1700, 2200, 24, 7874, 7874);
+  pagegen::Canvas canvas(sheet, {250, 249, 245});
+  pagegen::drawNumber(canvas, 1, {850, 2100}, 17.3, pagegen::Pen{{22, 22, 26}, 1.6});
+  const auto page = ToBlackWhite(sheet, 128);
+  EXPECT_FALSE(IsBlankPage(*page, profileFor(200, true)));
+}
+
+TEST(IsBlankPage, FaintnessIsMeasuredAgainstThePapersOwnLightness) {
+  // Ink takes a share of the paper's light: the same pencil line lies fewer
+  // levels below grey paper than below white.
+  Dib grey = *Dib::create(2550, 3300, 8);
+  for (int y = 0; y < 3300; ++y) drawLine(grey, 0, 2550, y, 1, 200);
+  drawLine(grey, 800, 1400, 1600, 4, 200 - 47);  // 23.5 % of the paper's light
+  EXPECT_FALSE(IsBlankPage(grey, profileFor(300, true)));
+  Dib white = whitePage(2550, 3300, 8);
+  drawLine(white, 800, 1400, 1600, 4, 0xF5 - 47);  // 19 %
+  EXPECT_TRUE(IsBlankPage(white, profileFor(300, true)));
 }
 
 TEST(IsBlankPage, BordersAreSetAsideButPicturesRunningOffThePageAreNot) {
@@ -135,6 +164,33 @@ TEST(IsBlankPage, BordersAreSetAsideButPicturesRunningOffThePageAreNot) {
   // A picture in the corner reaches 70 mm in: it is content.
   for (int y = 0; y < 830; ++y) drawLine(framed, 0, 830, y, 1, 0x30);
   EXPECT_FALSE(IsBlankPage(framed, profileFor(300, true)));
+}
+
+TEST(IsBlankPage, WritingTouchingTheBackingIsNotTakenForIt) {
+  // A 5 mm dark band down the left: the backing beside a narrower sheet.
+  Dib page = whitePage(2550, 3300, 8);
+  for (int y = 0; y < 3300; ++y) drawLine(page, 0, 60, y, 1, 0x12);
+  ASSERT_TRUE(IsBlankPage(page, profileFor(300, true)));
+  // A 2.5 mm ring of pen, like an "o" or a "0", written against the sheet's edge.
+  for (int a = 0; a < 360; ++a) {
+    const double t = a * 3.14159265 / 180;
+    const int x = 60 + 15 + static_cast<int>(15 * std::cos(t)), y = 1600 + static_cast<int>(15 * std::sin(t));
+    drawLine(page, x, x + 3, y, 3, 0x20);
+  }
+  EXPECT_FALSE(IsBlankPage(page, profileFor(300, true)));
+}
+
+TEST(IsBlankPage, SheetEdgeLinesOnALightBackingButNotPrintAlongThem) {
+  // A sheet 8 mm in from the frame's left and top on a light backing: the
+  // sheet's edges throw thin grey lines that meet at its corner.
+  Dib page = whitePage(2550, 3300, 8);
+  for (int y = 95; y < 3300; ++y) drawLine(page, 95, 97, y, 1, 0x78);
+  drawLine(page, 95, 2550, 95, 2, 0x78);
+  ASSERT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  // A line of small print just below the top edge line, as a fax header: its
+  // letters are several strokes deep.
+  for (int x = 400; x < 900; x += 9) drawLine(page, x, x + 3, 130, 18, 0x20);
+  EXPECT_FALSE(IsBlankPage(page, profileFor(300, false)));
 }
 
 // The committed set: pages stored as files with their answers beside them.
@@ -152,7 +208,8 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
     std::string error;
     const auto page = pagegen::loadPage(folder + file, &error);
     ASSERT_TRUE(page) << file << ": " << error;
-    const bool blank = IsBlankPage(*page, profileFor(page->xDpi() + 1, backing == "black"));
+    const int dpi = static_cast<int>(std::lround(page->xDotsPerMetre() * 0.0254));
+    const bool blank = IsBlankPage(*page, profileFor(dpi, backing == "black"));
     ++pages;
     if (blank == (answer == "blank")) {
       ++right;
@@ -160,21 +217,27 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
       ADD_FAILURE() << file << " should be " << answer;
     }
   }
-  EXPECT_EQ(pages, 32);
+  EXPECT_EQ(pages, 47);
   std::cout << "labelled files: " << right << " of " << pages << " right\n";
 }
 
 // Generated sides at 300 dpi, Letter, all three depths, with a fixed mix of
-// faults drawn from the seed.
+// faults drawn from the seed. Pencil is too light for a 1-bit page to keep, so
+// pencil sides are grey.
 pagegen::PageSpec side(Content content, std::uint64_t seed) {
-  pagegen::PageSpec pageSpec = pagegen::letterPage(300, seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24, content, seed);
+  int bits = seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24;
+  if (content == Content::PencilWord && bits == 1) bits = 8;
+  pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, content, seed);
   pageSpec.defects.noise = static_cast<int>(seed * 7 % 9);
   pageSpec.defects.dust = static_cast<int>(seed * 37 % 160);
-  pageSpec.defects.border = static_cast<Border>(seed * 5 % 4);
+  pageSpec.defects.border = static_cast<Border>(seed * 5 % 5);
   pageSpec.defects.punchHoles = seed * 3 % 5 < 2;
   pageSpec.defects.bleedThrough = seed * 11 % 3 == 0;
+  pageSpec.defects.heavyBleed = pageSpec.defects.bleedThrough && seed % 7 == 0;
+  pageSpec.defects.salt = seed % 6 == 0 ? static_cast<int>(1 + seed % 9) : 0;
   pageSpec.blackBacking = seed % 4 < 2;
   if (seed % 10 == 9) pageSpec.paperRed = 252, pageSpec.paperGreen = 244, pageSpec.paperBlue = 205;  // yellowish paper
+  if (seed % 10 == 3) pageSpec.paperRed = 205, pageSpec.paperGreen = 205, pageSpec.paperBlue = 200;  // grey paper
   return pageSpec;
 }
 
@@ -198,20 +261,17 @@ Tally judge(Content content, std::uint64_t firstSeed, int count) {
   return tally;
 }
 
-class GeneratedBlankSides : public ::testing::TestWithParam<int> {};
-
-// 100 blank sides in four groups of 25; at least 99 in 100 must be found, so
-// one miss is allowed across the four.
-TEST_P(GeneratedBlankSides, AreFoundBlank) {
-  const Tally tally = judge(Content::Blank, 1000 + 25 * static_cast<std::uint64_t>(GetParam()), 25);
-  std::cout << "blank sides, group " << GetParam() << ": " << tally.right << " of " << tally.total << " found blank\n";
-  EXPECT_GE(tally.right, 24);
+// 100 blank sides: at least 99 must be found.
+TEST(GeneratedBlankSides, AreFoundBlank) {
+  const Tally tally = judge(Content::Blank, 1000, 100);
+  std::cout << "blank sides: " << tally.right << " of " << tally.total << " found blank\n";
+  EXPECT_GE(tally.right, 99);
 }
-INSTANTIATE_TEST_SUITE_P(Groups, GeneratedBlankSides, ::testing::Range(0, 4));
 
 class GeneratedLittleContent : public ::testing::TestWithParam<Content> {};
 
-// 25 sides each of one word, a signature, a page number and a short line:
+// 25 sides each of one word, a signature, a page number, a short line, a
+// pencil word, a small number in a corner and a line of print by an edge:
 // none may be called blank.
 TEST_P(GeneratedLittleContent, IsNeverCalledBlank) {
   const Tally tally = judge(GetParam(), 2000 + 100 * static_cast<std::uint64_t>(GetParam()), 25);
@@ -221,7 +281,8 @@ TEST_P(GeneratedLittleContent, IsNeverCalledBlank) {
 }
 INSTANTIATE_TEST_SUITE_P(Kinds, GeneratedLittleContent,
                          ::testing::Values(Content::HandwrittenWord, Content::Signature, Content::PageNumber,
-                                           Content::ShortLine));
+                                           Content::ShortLine, Content::PencilWord, Content::CornerNumber,
+                                           Content::EdgeNote));
 
 TEST(GeneratedText, IsNeverCalledBlank) {
   EXPECT_EQ(judge(Content::DenseText, 3000, 4).right, 4);

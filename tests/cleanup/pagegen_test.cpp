@@ -59,6 +59,64 @@ TEST(PageGenerator, BarcodesTheWriterCannotEncodeAreRefused) {
   EXPECT_EQ(pagegen::barcodeSize(upright, 300)->width, pagegen::barcodeSize(turned, 300)->height);
 }
 
+// Levels of an 8-bit page darker than `below`, counted in a box of rows and columns.
+long darkIn(const Dib& page, int below, int x0, int x1, int y0, int y1) {
+  long dark = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) dark += page.row(y)[x] < below;
+  }
+  return dark;
+}
+
+TEST(PageGenerator, ANarrowerSheetLiesAgainstOneSideWithTheBackingAroundIt) {
+  pagegen::PageSpec pageSpec = pagegen::letterPage(100, 8, Content::Blank, 3);
+  pageSpec.defects.border = pagegen::Border::Wide;
+  const auto page = pagegen::generatePage(pageSpec);
+  ASSERT_TRUE(page);
+  // 6 to 14 mm (24 to 55 pixels) of backing along one side and one end, none on the others.
+  const int w = page->width(), h = page->height();
+  const bool left = darkIn(*page, 60, 0, 20, 0, h) == 20L * h, right = darkIn(*page, 60, w - 20, w, 0, h) == 20L * h;
+  const bool top = darkIn(*page, 60, 0, w, 0, 20) == 20L * w, bottom = darkIn(*page, 60, 0, w, h - 20, h) == 20L * w;
+  EXPECT_NE(left, right);
+  EXPECT_NE(top, bottom);
+  EXPECT_EQ(darkIn(*page, 60, 60, w - 60, 60, h - 60), 0);  // the sheet itself is paper
+}
+
+TEST(PageGenerator, PencilIsFaintHeavyBleedIsDarkerAndSaltIsSpecks) {
+  pagegen::PageSpec pencil = pagegen::letterPage(150, 8, Content::PencilWord, 4);
+  const auto word = pagegen::generatePage(pencil);
+  const int w = word->width(), h = word->height();
+  // Paper at 249: the pencil lies 60 to 110 levels below it, never as dark as pen.
+  EXPECT_GT(darkIn(*word, 249 - 50, 0, w, 0, h), 20);
+  EXPECT_EQ(darkIn(*word, 249 - 115, 0, w, 0, h), 0);
+
+  pagegen::PageSpec bleed = pagegen::letterPage(150, 8, Content::Blank, 4);
+  bleed.defects.bleedThrough = true;
+  pagegen::PageSpec heavy = bleed;
+  heavy.defects.heavyBleed = true;
+  const auto faint = pagegen::generatePage(bleed), dark = pagegen::generatePage(heavy);
+  // Spread out, not lost: more ink in all, yet no darker than a fifth of the light.
+  const auto inkOf = [w, h](const Dib& page) {
+    long sum = 0;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) sum += 249 - std::min(249, int{page.row(y)[x]});
+    }
+    return sum;
+  };
+  EXPECT_GT(inkOf(*dark), inkOf(*faint) * 6 / 5);
+  EXPECT_EQ(darkIn(*dark, 249 - 52, 0, w, 0, h), 0);
+
+  pagegen::PageSpec salted = pagegen::letterPage(200, 1, Content::Blank, 4);
+  salted.defects.salt = 10;  // 603 square cm: some 6000 specks of one or two pixels
+  const auto specks = pagegen::generatePage(salted);
+  long black = 0;
+  for (int y = 0; y < specks->height(); ++y) {
+    for (int x = 0; x < specks->width(); ++x) black += ((specks->row(y)[x / 8] >> (7 - x % 8)) & 1) == 0;
+  }
+  EXPECT_GT(black, 6000);
+  EXPECT_LT(black, 8000);
+}
+
 TEST(PageFiles, PagesSurviveTheRoundTrip) {
   for (const auto& [bits, name] : {std::pair{1, "page.tif"}, std::pair{8, "page.png"}, std::pair{24, "page.bmp"}}) {
     const auto page = pagegen::generatePage(everyFault(bits, 2));

@@ -29,6 +29,11 @@ TEST(ToneCurve, EndsOfTheSettings) {
   EXPECT_EQ(steep[128], 128);
   EXPECT_EQ(steep[129], 255);
   EXPECT_EQ(steep[255], 255);
+  // Taken as 199, not as a right angle's endless slope: with brightness moving
+  // the step, the levels beside it stay in range.
+  EXPECT_EQ(ToneCurve(150, 200)[127], 64);   // 64 + 128 - 127.3
+  EXPECT_EQ(ToneCurve(0, 200)[129], 127);    // -128 + 127.3 + 128
+  EXPECT_EQ(ToneCurve(150, 200), ToneCurve(150, 199));
   // Contrast 0 flattens everything to 128 plus the brightness offset.
   EXPECT_EQ(ToneCurve(100, 0)[0], 128);
   EXPECT_EQ(ToneCurve(100, 0)[255], 128);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ostrel::pagegen {
 
@@ -52,6 +53,15 @@ void Canvas::inkLayer(const Dib& layer, double opacity) {
       if (darkness == 0) continue;
       for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(p[c] - p[c] * darkness / (255 * 256));
     }
+  }
+}
+
+void Canvas::place(const Dib& sheet, int x, int y) {
+  const int x0 = std::max(0, x), x1 = std::min(width_, x + sheet.width());
+  if (x0 >= x1) return;
+  for (int row = std::max(0, y); row < std::min(height_, y + sheet.height()); ++row) {
+    std::memcpy(at(x0, row), sheet.row(row - y) + 3 * static_cast<std::size_t>(x0 - x),
+                3 * static_cast<std::size_t>(x1 - x0));
   }
 }
 

@@ -40,6 +40,9 @@ class Canvas {
   void inkDisc(Point centre, double radius, Rgb colour, double opacity = 1.0);
   void paintDisc(Point centre, double radius, Rgb colour);
 
+  // Copies a 24-bit page onto this one with its top-left corner at (x, y).
+  void place(const Dib& sheet, int x, int y);
+
   // Another page of the same size laid over this one as ink: its darkness,
   // scaled by opacity, darkens this page once (the layer's green channel is read).
   void inkLayer(const Dib& layer, double opacity);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "tools/pagegen/writing.h"
 
@@ -41,11 +42,12 @@ void paintAlongEdge(Canvas& canvas, Edge edge, double widthAtStart, double width
   }
 }
 
-// The line a sheet's edge throws on a light backing, just inside the band.
-void edgeLine(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd, int dpi) {
+// The line a sheet's edge throws on a light backing, just inside the band,
+// along the whole frame or from `from` to `to` along the edge (pixels).
+void edgeLine(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd, int dpi, double from = 0,
+              double to = -1) {
   const bool vertical = edge == kLeft || edge == kRight;
-  const double far = vertical ? canvas.height() : canvas.width();
-  const double across0 = widthAtStart, across1 = widthAtEnd;
+  const double far = to >= 0 ? to : vertical ? canvas.height() : canvas.width();
   const auto point = [&](double along, double across) -> Point {
     switch (edge) {
       case kLeft: return {across, along};
@@ -54,12 +56,40 @@ void edgeLine(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd,
       default: return {along, canvas.height() - across};
     }
   };
-  canvas.stroke({point(0, across0), point(far, across1)}, std::max(1.0, mm(0.15, dpi)), Rgb{120, 120, 120}, 0.8);
+  canvas.stroke({point(from, widthAtStart), point(far, widthAtEnd)}, std::max(1.0, mm(0.15, dpi)),
+                Rgb{120, 120, 120}, 0.8);
+}
+
+// A box blur of the green channel (what inkLayer reads), along rows and then
+// down columns, each over 2 x radius + 1 pixels.
+void blurGreen(Dib& layer, int radius) {
+  if (radius <= 0) return;
+  const int width = layer.width(), height = layer.height();
+  const int span = 2 * radius + 1;
+  std::vector<int> line;
+  const auto blurLine = [&](int count, const auto& at) {
+    line.assign(static_cast<std::size_t>(count), 0);
+    for (int i = 0; i < count; ++i) line[static_cast<std::size_t>(i)] = at(i);
+    int sum = 0;
+    for (int i = -radius; i <= radius; ++i) sum += line[static_cast<std::size_t>(std::clamp(i, 0, count - 1))];
+    for (int i = 0; i < count; ++i) {
+      at(i) = static_cast<std::uint8_t>(sum / span);
+      sum += line[static_cast<std::size_t>(std::min(count - 1, i + radius + 1))] -
+             line[static_cast<std::size_t>(std::max(0, i - radius))];
+    }
+  };
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = layer.row(y);
+    blurLine(width, [row](int x) -> std::uint8_t& { return row[3 * x + 1]; });
+  }
+  for (int x = 0; x < width; ++x) {
+    blurLine(height, [&layer, x](int y) -> std::uint8_t& { return layer.row(y)[3 * x + 1]; });
+  }
 }
 
 }  // namespace
 
-void drawBleedThrough(Canvas& canvas, Random& random, int dpi) {
+void drawBleedThrough(Canvas& canvas, Random& random, int dpi, bool heavy) {
   // The back's print is drawn on its own sheet first and shows through once,
   // so where its strokes cross it is no darker than elsewhere, as with toner.
   auto back = Dib::create(canvas.width(), canvas.height(), 24);
@@ -73,7 +103,13 @@ void drawBleedThrough(Canvas& canvas, Random& random, int dpi) {
     if (random.chance(0.12)) continue;  // paragraph gaps
     drawTextLine(sheet, random, {left, y}, xHeight, canvas.width() - 2 * left, pen);
   }
-  canvas.inkLayer(*back, random.uniform(0.06, 0.16));
+  if (!heavy) {
+    canvas.inkLayer(*back, random.uniform(0.06, 0.16));
+    return;
+  }
+  // Thin paper: the fibres between the print and the front spread it out.
+  blurGreen(*back, static_cast<int>(std::lround(mm(0.15, dpi))));
+  canvas.inkLayer(*back, random.uniform(0.12, 0.2));
 }
 
 void drawDust(Canvas& canvas, Random& random, int specks, int dpi) {
@@ -96,6 +132,21 @@ void drawDust(Canvas& canvas, Random& random, int specks, int dpi) {
     }
     const auto grey = static_cast<std::uint8_t>(random.between(120, 170));
     canvas.stroke(fibre, std::max(0.6, mm(0.05, dpi)), {grey, grey, grey}, 0.6);
+  }
+}
+
+void drawSalt(Canvas& canvas, Random& random, int perSquareCentimetre, int dpi) {
+  const double squareCentimetres = canvas.width() * 2.54 / dpi * canvas.height() * 2.54 / dpi;
+  const auto specks = static_cast<long>(perSquareCentimetre * squareCentimetres);
+  for (long i = 0; i < specks; ++i) {
+    const int x = random.between(0, canvas.width() - 1), y = random.between(0, canvas.height() - 1);
+    const auto grey = static_cast<std::uint8_t>(random.between(20, 90));
+    canvas.paint(x, y, {grey, grey, grey}, 1.0);
+    // Some are two pixels, side by side or one above the other.
+    if (random.chance(0.3)) {
+      const bool beside = random.chance(0.5);
+      canvas.paint(beside ? x + 1 : x, beside ? y : y + 1, {grey, grey, grey}, 1.0);
+    }
   }
 }
 
@@ -133,13 +184,35 @@ void drawBorder(Canvas& canvas, Random& random, Border border, Backing backing, 
       }
       return;
     }
+    case Border::Wide: return;  // drawn as the sheet is placed: see narrowSheet
   }
+}
+
+SheetArea narrowSheet(Random& random, int frameWidth, int frameHeight, int dpi) {
+  // Against the left or right side, short of the top or bottom end.
+  const bool againstLeft = random.chance(0.5), shortOfTop = random.chance(0.5);
+  const int side = static_cast<int>(std::lround(mm(random.uniform(6, 14), dpi)));
+  const int end = static_cast<int>(std::lround(mm(random.uniform(6, 14), dpi)));
+  return {againstLeft ? 0 : side, shortOfTop ? end : 0, std::max(1, frameWidth - side), std::max(1, frameHeight - end)};
+}
+
+void drawSheetEdges(Canvas& canvas, const SheetArea& sheet, Backing backing, int dpi) {
+  if (backing.dark) return;
+  // Each line runs along the sheet only, so two meet at its corner.
+  const double left = sheet.x, right = canvas.width() - sheet.x - sheet.width;
+  const double top = sheet.y, bottom = canvas.height() - sheet.y - sheet.height;
+  const double rows[2] = {top, top + sheet.height}, columns[2] = {left, left + sheet.width};
+  if (left > 0) edgeLine(canvas, kLeft, left, left, dpi, rows[0], rows[1]);
+  if (right > 0) edgeLine(canvas, kRight, right, right, dpi, rows[0], rows[1]);
+  if (top > 0) edgeLine(canvas, kTop, top, top, dpi, columns[0], columns[1]);
+  if (bottom > 0) edgeLine(canvas, kBottom, bottom, bottom, dpi, columns[0], columns[1]);
 }
 
 void drawPunchHoles(Canvas& canvas, Random& random, Backing backing, int dpi) {
   const bool alongLeft = random.chance(0.7);
   const double edgeLength = alongLeft ? canvas.height() : canvas.width();
-  const int holes = random.chance(0.5) ? 2 : 3;
+  // Three holes 108 mm apart only fit along a long edge.
+  const int holes = random.chance(0.5) || edgeLength < mm(250, dpi) ? 2 : 3;
   const double spacing = mm(holes == 2 ? 80 : 108, dpi);
   const double radius = mm(random.uniform(2.7, 3.3), dpi);
   const double inset = mm(random.uniform(9, 13), dpi);

@@ -29,6 +29,19 @@ void drawPageNumber(Canvas& canvas, Random& random, int dpi) {
   }
 }
 
+// Small digits 5 to 9 mm from a corner, where edge shadows and the backing lie.
+void drawCornerNumber(Canvas& canvas, Random& random, int dpi) {
+  const double height = mm(random.uniform(1.6, 2.2), dpi);
+  const int number = random.between(1, 99);
+  const Pen pen{{22, 22, 26}, std::max(1.0, mm(0.22, dpi))};
+  const double width = (number < 10 ? 0.6 : 1.35) * height;
+  const double x = random.chance(0.5) ? mm(random.uniform(5, 9), dpi)
+                                      : canvas.width() - mm(random.uniform(5, 9), dpi) - width;
+  const double y = random.chance(0.5) ? mm(random.uniform(5, 9), dpi) + height
+                                      : canvas.height() - mm(random.uniform(5, 9), dpi);
+  drawNumber(canvas, number, {x, y}, height, pen);
+}
+
 void drawDenseText(Canvas& canvas, Random& random, int dpi) {
   const double left = mm(random.uniform(20, 28), dpi);
   const double width = canvas.width() - 2 * left;
@@ -100,6 +113,22 @@ void drawContent(Canvas& canvas, Random& random, Content content, int dpi) {
       return;
     }
     case Content::PageNumber: drawPageNumber(canvas, random, dpi); return;
+    case Content::PencilWord: {
+      // Graphite laid on lightly: 60 to 110 grey levels below white paper.
+      const double xHeight = mm(random.uniform(2.2, 3.5), dpi);
+      const Pen pencil{{70, 70, 74}, std::max(1.0, mm(random.uniform(0.2, 0.35), dpi)), random.uniform(0.35, 0.6)};
+      drawHandwrittenWord(canvas, random, somewhere(8 * xHeight, 2 * xHeight), xHeight, pencil);
+      return;
+    }
+    case Content::CornerNumber: drawCornerNumber(canvas, random, dpi); return;
+    case Content::EdgeNote: {
+      const double xHeight = mm(random.uniform(1.2, 1.6), dpi);
+      const double fromEdge = mm(random.uniform(3, 8), dpi);
+      const double y = random.chance(0.5) ? fromEdge + 1.5 * xHeight : canvas.height() - fromEdge - 0.5 * xHeight;
+      drawTextLine(canvas, random, {mm(random.uniform(10, 60), dpi), y}, xHeight, mm(random.uniform(30, 90), dpi),
+                   printPen(dpi));
+      return;
+    }
     case Content::ShortLine: {
       const double xHeight = mm(random.uniform(1.5, 2.0), dpi);
       drawTextLine(canvas, random, somewhere(mm(60, dpi), 2 * xHeight), xHeight, mm(random.uniform(25, 70), dpi),

@@ -14,7 +14,7 @@ namespace ostrel::pagegen {
 namespace {
 
 // Salts that give each part of a page its own random stream.
-enum Part : std::uint64_t { kContent = 1, kBleed, kDust, kBorder, kHoles, kNoise };
+enum Part : std::uint64_t { kContent = 1, kBleed, kDust, kBorder, kHoles, kNoise, kSalt };
 
 }  // namespace
 
@@ -39,11 +39,21 @@ std::optional<Dib> generatePage(const PageSpec& pageSpec) {
   const Rgb paper{pageSpec.paperRed, pageSpec.paperGreen, pageSpec.paperBlue};
   const Backing backing = pageSpec.blackBacking ? Backing{{18, 18, 20}, true} : Backing{{236, 236, 234}, false};
   const Random random(pageSpec.seed);
-  Canvas canvas(*page, paper);
+  // A sheet narrower than the frame is drawn on its own and then placed in it.
+  Random borderPart = random.fork(kBorder);
+  const bool narrow = pageSpec.defects.border == Border::Wide;
+  const SheetArea area = narrow ? narrowSheet(borderPart, pageSpec.width, pageSpec.height, pageSpec.dpi)
+                                : SheetArea{0, 0, pageSpec.width, pageSpec.height};
+  std::optional<Dib> sheet;
+  if (narrow) {
+    sheet = Dib::create(area.width, area.height, 24, dotsPerMetre, dotsPerMetre);
+    if (!sheet) return std::nullopt;
+  }
+  Canvas canvas(narrow ? *sheet : *page, paper);
 
   if (pageSpec.defects.bleedThrough) {
     Random part = random.fork(kBleed);
-    drawBleedThrough(canvas, part, pageSpec.dpi);
+    drawBleedThrough(canvas, part, pageSpec.dpi, pageSpec.defects.heavyBleed);
   }
   Random content = random.fork(kContent);
   drawContent(canvas, content, pageSpec.content, pageSpec.dpi);
@@ -54,13 +64,20 @@ std::optional<Dib> generatePage(const PageSpec& pageSpec) {
     Random part = random.fork(kDust);
     drawDust(canvas, part, pageSpec.defects.dust, pageSpec.dpi);
   }
+  if (pageSpec.defects.salt > 0) {
+    Random part = random.fork(kSalt);
+    drawSalt(canvas, part, pageSpec.defects.salt, pageSpec.dpi);
+  }
   if (pageSpec.defects.punchHoles) {
     Random part = random.fork(kHoles);
     drawPunchHoles(canvas, part, backing, pageSpec.dpi);
   }
-  if (pageSpec.defects.border != Border::None) {
-    Random part = random.fork(kBorder);
-    drawBorder(canvas, part, pageSpec.defects.border, backing, pageSpec.dpi);
+  if (narrow) {
+    Canvas frame(*page, backing.colour);
+    frame.place(*sheet, area.x, area.y);
+    drawSheetEdges(frame, area, backing, pageSpec.dpi);
+  } else if (pageSpec.defects.border != Border::None) {
+    drawBorder(canvas, borderPart, pageSpec.defects.border, backing, pageSpec.dpi);
   }
   if (pageSpec.defects.noise > 0) {
     Random part = random.fork(kNoise);

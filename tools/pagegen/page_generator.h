@@ -28,6 +28,9 @@ enum class Content {
   Signature,        // one signature-like scribble in the lower half
   PageNumber,       // a page number at the foot or the top corner
   ShortLine,        // one short line of text
+  PencilWord,       // one handwritten word in pencil: grey and faint
+  CornerNumber,     // a small page number a few millimetres from a corner
+  EdgeNote,         // one line of small print a few millimetres from the top or bottom edge, as a fax header
 };
 
 enum class Border {
@@ -35,6 +38,7 @@ enum class Border {
   Band,    // the scanner's backing visible along the edges, a few millimetres wide
   Wedge,   // a skewed sheet: backing visible as a wedge along one or two edges
   Shadow,  // the sheet's edge casts a soft grey shadow along one or two edges
+  Wide,    // a narrower sheet fed against one side: backing 6 to 14 mm wide along two adjacent edges
 };
 
 struct Defects {
@@ -43,6 +47,8 @@ struct Defects {
   Border border = Border::None;
   bool punchHoles = false;  // two or three holes near the left or top edge
   bool bleedThrough = false;  // faint mirrored text of the sheet's back side
+  bool heavyBleed = false;    // with bleedThrough: thin paper, the back's text darker and blurred
+  int salt = 0;               // dark specks of one or two pixels, per square centimetre
 };
 
 enum class Symbology { Code128, Code39, QrCode, DataMatrix, Ean13, Pdf417 };
@@ -50,8 +56,8 @@ enum class Symbology { Code128, Code39, QrCode, DataMatrix, Ean13, Pdf417 };
 struct Barcode {
   Symbology symbology = Symbology::Code128;
   std::string text;
-  int x = 0;           // left edge of the symbol (its bars, not its quiet zone), pixels
-  int y = 0;           // top edge of the symbol, pixels
+  int x = 0;           // left edge of the symbol (its bars, not its quiet zone), pixels on the sheet
+  int y = 0;           // top edge of the symbol, pixels on the sheet (the frame but with Border::Wide)
   int moduleSize = 0;  // pixels per module; 0: about 0.34 mm (4 pixels at 300 dpi)
   int barHeight = 0;   // linear codes only, pixels; 0: 12 mm
   int rotation = 0;    // 0, 90, 180 or 270 degrees clockwise around (x, y)'s box

@@ -17,19 +17,23 @@ using namespace ostrel::pagegen;
 const std::map<std::string, Content> kContents = {
     {"blank", Content::Blank},          {"dense", Content::DenseText}, {"sparse", Content::SparseText},
     {"word", Content::HandwrittenWord}, {"signature", Content::Signature}, {"pagenumber", Content::PageNumber},
-    {"shortline", Content::ShortLine},
+    {"shortline", Content::ShortLine},  {"pencil", Content::PencilWord},   {"cornernumber", Content::CornerNumber},
+    {"edgenote", Content::EdgeNote},
 };
-const std::map<std::string, Border> kBorders = {
-    {"none", Border::None}, {"band", Border::Band}, {"wedge", Border::Wedge}, {"shadow", Border::Shadow}};
+const std::map<std::string, Border> kBorders = {{"none", Border::None},     {"band", Border::Band},
+                                                {"wedge", Border::Wedge},   {"shadow", Border::Shadow},
+                                                {"wide", Border::Wide}};
 const std::map<std::string, Symbology> kSymbologies = {
     {"code128", Symbology::Code128}, {"code39", Symbology::Code39}, {"qr", Symbology::QrCode},
     {"datamatrix", Symbology::DataMatrix}, {"ean13", Symbology::Ean13}, {"pdf417", Symbology::Pdf417}};
 
 int usage() {
   std::fprintf(stderr,
-               "usage: ostrel-pagegen [--content blank|dense|sparse|word|signature|pagenumber|shortline]\n"
-               "  [--dpi N] [--depth 1|8|24] [--seed N] [--noise N] [--dust N]\n"
-               "  [--border none|band|wedge|shadow] [--holes] [--bleed] [--white-backing]\n"
+               "usage: ostrel-pagegen\n"
+               "  [--content blank|dense|sparse|word|signature|pagenumber|shortline|pencil|cornernumber|edgenote]\n"
+               "  [--dpi N] [--depth 1|8|24] [--seed N] [--noise N] [--dust N] [--salt N]\n"
+               "  [--border none|band|wedge|shadow|wide] [--holes] [--bleed] [--heavy-bleed]\n"
+               "  [--white-backing] [--paper R,G,B]\n"
                "  [--barcode SYMBOLOGY:TEXT:X:Y[:ROTATION]]... out.png|out.tif|out.bmp|out.jpg\n");
   return 2;
 }
@@ -54,6 +58,27 @@ bool parseBarcode(const std::string& text, Barcode& barcode) {
   return lookup(kSymbologies, symbology, barcode.symbology);
 }
 
+// A whole number within [low, high]: larger counts would only keep the
+// generator busy for hours.
+bool inRange(const char* text, int low, int high, int& out) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < low || value > high) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool parsePaper(const char* text, PageSpec& pageSpec) {
+  int red = 0, green = 0, blue = 0;
+  char rest = 0;
+  if (std::sscanf(text, "%d,%d,%d%c", &red, &green, &blue, &rest) != 3) return false;
+  if (red < 0 || red > 255 || green < 0 || green > 255 || blue < 0 || blue > 255) return false;
+  pageSpec.paperRed = static_cast<std::uint8_t>(red);
+  pageSpec.paperGreen = static_cast<std::uint8_t>(green);
+  pageSpec.paperBlue = static_cast<std::uint8_t>(blue);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,7 +91,8 @@ int main(int argc, char** argv) {
     if (arg == "--content" && takes()) {
       if (!lookup(kContents, value, pageSpec.content)) return usage();
     } else if (arg == "--dpi" && takes()) {
-      const int dpi = std::atoi(value);
+      int dpi = 0;
+      if (!inRange(value, 1, 4800, dpi)) return usage();  // Letter at more is past what a page image holds
       const PageSpec sized = letterPage(dpi, pageSpec.bitsPerPixel, pageSpec.content);
       pageSpec.dpi = dpi, pageSpec.width = sized.width, pageSpec.height = sized.height;
     } else if (arg == "--depth" && takes()) {
@@ -74,11 +100,18 @@ int main(int argc, char** argv) {
     } else if (arg == "--seed" && takes()) {
       pageSpec.seed = std::strtoull(value, nullptr, 10);
     } else if (arg == "--noise" && takes()) {
-      pageSpec.defects.noise = std::atoi(value);
+      if (!inRange(value, 0, 64, pageSpec.defects.noise)) return usage();
     } else if (arg == "--dust" && takes()) {
-      pageSpec.defects.dust = std::atoi(value);
+      if (!inRange(value, 0, 100000, pageSpec.defects.dust)) return usage();
     } else if (arg == "--border" && takes()) {
       if (!lookup(kBorders, value, pageSpec.defects.border)) return usage();
+    } else if (arg == "--salt" && takes()) {
+      if (!inRange(value, 0, 1000, pageSpec.defects.salt)) return usage();
+    } else if (arg == "--paper" && takes()) {
+      if (!parsePaper(value, pageSpec)) return usage();
+    } else if (arg == "--heavy-bleed") {
+      pageSpec.defects.bleedThrough = true;
+      pageSpec.defects.heavyBleed = true;
     } else if (arg == "--holes") {
       pageSpec.defects.punchHoles = true;
     } else if (arg == "--bleed") {

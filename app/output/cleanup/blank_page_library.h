@@ -36,7 +36,7 @@ struct BlankPageParameters {
   std::uint32_t whiteIsZero = 0;      // depth 1: all ones when a clear bit is white
   // Written by BlankPageDetection into its output block:
   int writingMarks = 0;      // marks taken as writing
-  int setAsideMarks = 0;     // specks, borders, edge lines and holes
+  int setAsideMarks = 0;     // specks, edge lines and holes
 };
 
 class BlankPageLibrary {

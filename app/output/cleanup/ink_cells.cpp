@@ -131,6 +131,11 @@ InkCells measureInk(const PageRaster& page, int contrast) {
   ink.cellHeightMm = cellHeight * 25.4 / yDpi;
   ink.counts.assign(static_cast<std::size_t>(ink.columns) * static_cast<std::size_t>(ink.rows), 0);
   const double pixelMm2 = (25.4 / xDpi) * (25.4 / yDpi) * rowStep;
+  ink.pageWidth = page.width;
+  ink.pageHeight = page.height;
+  ink.cellWidthPixels = cellWidth;
+  ink.cellHeightPixels = cellHeight;
+  ink.rowStep = rowStep;
   const std::size_t columns = static_cast<std::size_t>(ink.columns);
 
   if (oneBit) {
@@ -155,6 +160,7 @@ InkCells measureInk(const PageRaster& page, int contrast) {
   }
 
   const int channels = page.bitsPerPixel / 8;
+  ink.samplesPerPixel = channels;
   // A black pixel counts once per channel: the thresholds scale with it.
   ink.inkedCount = 2 * (channels == 3 ? 2 : 1);
   ink.mm2PerCount = pixelMm2 / channels;
@@ -162,7 +168,10 @@ InkCells measureInk(const PageRaster& page, int contrast) {
   const std::size_t bytes = static_cast<std::size_t>(page.width) * static_cast<std::size_t>(channels);
   std::vector<std::uint8_t> thresholds(bytes), tally(bytes, 0);
   for (std::size_t i = 0; i < bytes; ++i) {
-    thresholds[i] = static_cast<std::uint8_t>(std::clamp(paper[i % static_cast<std::size_t>(channels)] - contrast, 0, 255));
+    // Ink darkens paper by a share of its light, so on grey paper the same
+    // pencil or bleed-through lies fewer levels below it.
+    const int level = paper[i % static_cast<std::size_t>(channels)];
+    thresholds[i] = static_cast<std::uint8_t>(std::clamp(level - contrast * level / 255, 0, 255));
   }
   const std::size_t bytesPerCell = static_cast<std::size_t>(cellWidth) * static_cast<std::size_t>(channels);
   for (int cellRow = 0; cellRow < ink.rows; ++cellRow) {

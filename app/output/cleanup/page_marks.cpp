@@ -1,9 +1,9 @@
 #include "app/output/cleanup/page_marks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
-#include <cmath>
 
 namespace ostrel {
 
@@ -11,16 +11,16 @@ namespace {
 
 // Fits x^2 + y^2 + a x + b y + c = 0 to the points (the algebraic circle fit)
 // and measures the points' RMS distance from that circle.
-void fitCircle(const std::vector<double>& xs, const std::vector<double>& ys, Mark& mark) {
-  const std::size_t n = xs.size();
+void fitCircle(const std::vector<MarkPoint>& points, Mark& mark) {
+  const std::size_t n = points.size();
   if (n < 3) return;
   double mx = 0, my = 0;
-  for (std::size_t i = 0; i < n; ++i) mx += xs[i], my += ys[i];
+  for (const MarkPoint& p : points) mx += p.x, my += p.y;
   mx /= static_cast<double>(n), my /= static_cast<double>(n);
   // Centred sums keep the normal equations well conditioned.
   double suu = 0, svv = 0, suv = 0, suuu = 0, svvv = 0, suvv = 0, svuu = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double u = xs[i] - mx, v = ys[i] - my;
+  for (const MarkPoint& p : points) {
+    const double u = p.x - mx, v = p.y - my;
     suu += u * u, svv += v * v, suv += u * v;
     suuu += u * u * u, svvv += v * v * v, suvv += u * v * v, svuu += v * u * u;
   }
@@ -30,8 +30,8 @@ void fitCircle(const std::vector<double>& xs, const std::vector<double>& ys, Mar
   const double uc = (bu * svv - bv * suv) / det, vc = (bv * suu - bu * suv) / det;
   const double radius = std::sqrt(uc * uc + vc * vc + (suu + svv) / static_cast<double>(n));
   double squares = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double d = std::hypot(xs[i] - mx - uc, ys[i] - my - vc) - radius;
+  for (const MarkPoint& p : points) {
+    const double d = std::hypot(p.x - mx - uc, p.y - my - vc) - radius;
     squares += d * d;
   }
   mark.circleX = mx + uc;
@@ -42,8 +42,48 @@ void fitCircle(const std::vector<double>& xs, const std::vector<double>& ys, Mar
 
 }  // namespace
 
+double Axis::distance(MarkPoint p) const {
+  return std::abs((p.y - centreY) * std::cos(angle) - (p.x - centreX) * std::sin(angle));
+}
+
+Axis principalAxis(const std::vector<MarkPoint>& points) {
+  Axis axis;
+  if (points.empty()) return axis;
+  const double n = static_cast<double>(points.size());
+  for (const MarkPoint& p : points) axis.centreX += p.x, axis.centreY += p.y;
+  axis.centreX /= n, axis.centreY /= n;
+  // Second moments about the centre.
+  double a = 0, b = 0, c = 0;
+  for (const MarkPoint& p : points) {
+    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
+    a += u * u, b += u * v, c += v * v;
+  }
+  a /= n, b /= n, c /= n;
+  const double mean = (a + c) / 2, half = std::sqrt((a - c) * (a - c) / 4 + b * b);
+  axis.angle = 0.5 * std::atan2(2 * b, a - c);
+  axis.spreadAlong = std::sqrt(std::max(0.0, mean + half));
+  axis.spreadAcross = std::sqrt(std::max(0.0, mean - half));
+  return axis;
+}
+
+Axis axisAt(const std::vector<MarkPoint>& points, double angle) {
+  Axis axis = principalAxis(points);
+  axis.angle = std::remainder(angle, std::acos(-1.0));  // a line's direction repeats every half turn
+  double along = 0, across = 0;
+  for (const MarkPoint& p : points) {
+    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
+    const double a = u * std::cos(axis.angle) + v * std::sin(axis.angle);
+    const double c = v * std::cos(axis.angle) - u * std::sin(axis.angle);
+    along += a * a, across += c * c;
+  }
+  const double n = static_cast<double>(std::max<std::size_t>(1, points.size()));
+  axis.spreadAlong = std::sqrt(along / n);
+  axis.spreadAcross = std::sqrt(across / n);
+  return axis;
+}
+
 void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
-               const std::function<bool(const Mark&)>& visit) {
+               const std::function<bool(const Mark&, const std::vector<MarkPoint>&)>& visit) {
   // A frame of empty cells around the grid spares bounds checks on neighbours.
   const int stride = ink.columns + 2;
   std::vector<std::uint8_t> open(static_cast<std::size_t>(stride) * static_cast<std::size_t>(ink.rows + 2), 0);
@@ -54,7 +94,7 @@ void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
   }
   const int neighbours[8] = {-stride - 1, -stride, -stride + 1, -1, 1, stride - 1, stride, stride + 1};
   std::vector<int> group;
-  std::vector<double> xs, ys;
+  std::vector<MarkPoint> centres;
   for (std::size_t start = 0; start < open.size(); ++start) {
     if (!open[start]) continue;
     open[start] = 0;
@@ -70,15 +110,15 @@ void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
     }
     int c0 = ink.columns, c1 = -1, r0 = ink.rows, r1 = -1;
     long counted = 0;
-    double depth = 0;
+    centres.clear();
     for (const int cell : group) {
       const int column = cell % stride - 1, row = cell / stride - 1;
       c0 = std::min(c0, column), c1 = std::max(c1, column);
       r0 = std::min(r0, row), r1 = std::max(r1, row);
-      depth = std::max(depth, std::min(std::min(column, ink.columns - 1 - column) * ink.cellWidthMm,
-                                       std::min(row, ink.rows - 1 - row) * ink.cellHeightMm));
-      counted += ink.counts[static_cast<std::size_t>(row) * static_cast<std::size_t>(ink.columns) +
-                            static_cast<std::size_t>(column)];
+      const int count = ink.counts[static_cast<std::size_t>(row) * static_cast<std::size_t>(ink.columns) +
+                                   static_cast<std::size_t>(column)];
+      counted += count;
+      centres.push_back({(column + 0.5) * ink.cellWidthMm, (row + 0.5) * ink.cellHeightMm, count * ink.mm2PerCount});
     }
     Mark mark;
     mark.left = c0 * ink.cellWidthMm;
@@ -87,19 +127,10 @@ void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
     mark.bottom = (r1 + 1) * ink.cellHeightMm;
     mark.inkMm2 = static_cast<double>(counted) * ink.mm2PerCount;
     mark.cells = static_cast<int>(group.size());
-    mark.fill = static_cast<double>(group.size()) / ((c1 - c0 + 1.0) * (r1 - r0 + 1.0));
-    mark.touchesEdge = c0 == 0 || r0 == 0 || c1 == ink.columns - 1 || r1 == ink.rows - 1;
-    mark.depthMm = depth;
+    mark.axis = principalAxis(centres);
     const double larger = std::max(mark.width(), mark.height());
-    if (larger >= circleFromMm && larger <= circleToMm) {
-      xs.clear(), ys.clear();
-      for (const int cell : group) {
-        xs.push_back((cell % stride - 1 + 0.5) * ink.cellWidthMm);
-        ys.push_back((cell / stride - 1 + 0.5) * ink.cellHeightMm);
-      }
-      fitCircle(xs, ys, mark);
-    }
-    if (!visit(mark)) return;
+    if (larger >= circleFromMm && larger <= circleToMm) fitCircle(centres, mark);
+    if (!visit(mark, centres)) return;
   }
 }
 
