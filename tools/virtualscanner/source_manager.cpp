@@ -23,6 +23,10 @@ void copyText(TW_STR32& field, const std::string& text) {
   std::snprintf(field, sizeof field, "%s", text.c_str());
 }
 
+// Identities are packed to 2 bytes, so an Id may be misaligned: it is read out as
+// a value, never bound to the const reference a map lookup takes.
+TW_UINT32 idOf(const TW_IDENTITY& identity) { return identity.Id; }
+
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
@@ -67,26 +71,26 @@ TW_UINT16 SourceManager::entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32
                                TW_UINT16 msg, TW_MEMREF data) {
   std::lock_guard lock(mutex_);
   if (!origin) return fail(TWCC_BADPROTOCOL, nullptr);
-  const auto app = applications_.find(origin->Id);
+  const auto app = applications_.find(idOf(*origin));
   if (!dest) {
     if (dg != DG_CONTROL) return fail(TWCC_BADPROTOCOL, app == applications_.end() ? nullptr : &app->second);
     return control(*origin, dat, msg, data);
   }
   if (app == applications_.end()) return fail(TWCC_SEQERROR, nullptr);
-  const auto source = app->second.open.find(dest->Id);
+  const auto source = app->second.open.find(idOf(*dest));
   if (source == app->second.open.end()) return fail(TWCC_BADDEST, &app->second);
   return source->second->handle(dg, dat, msg, data);
 }
 
 TW_UINT16 SourceManager::control(TW_IDENTITY& origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
-  auto found = applications_.find(origin.Id);
+  auto found = applications_.find(idOf(origin));
   Application* app = found == applications_.end() ? nullptr : &found->second;
   switch (dat) {
     case DAT_PARENT:
       if (msg == MSG_OPENDSM) {
         if (app) return fail(TWCC_SEQERROR, app);
         origin.Id = nextApplicationId_++;
-        applications_[origin.Id];
+        applications_[idOf(origin)];
         return TWRC_SUCCESS;
       }
       if (msg == MSG_CLOSEDSM) {
@@ -155,16 +159,16 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
         }
       }
       if (!chosen) return fail(TWCC_NODS, &app);
-      if (app.open.count(chosen->identity.Id)) return fail(TWCC_SEQERROR, &app);
+      if (app.open.count(idOf(chosen->identity))) return fail(TWCC_SEQERROR, &app);
       auto opened = std::make_unique<VirtualDataSource>(chosen->identity, chosen->device, chosen->folder, sheets_,
                                                         spareImage_);
       opened->open();
       *source = chosen->identity;
-      app.open[chosen->identity.Id] = std::move(opened);
+      app.open[idOf(chosen->identity)] = std::move(opened);
       return TWRC_SUCCESS;
     }
     case MSG_CLOSEDS: {
-      const auto it = app.open.find(source->Id);
+      const auto it = app.open.find(idOf(*source));
       if (it == app.open.end()) return fail(TWCC_NODS, &app);
       it->second->close();
       app.open.erase(it);
