@@ -45,6 +45,10 @@ struct KeyNode {
   }
 };
 
+// As deep as keys of the system registry go. A deeper key in a hand-edited file is
+// skipped: following it level by level would overflow the stack.
+constexpr std::size_t kMaxKeyDepth = 512;
+
 std::vector<std::string_view> splitKeyPath(std::string_view path) {
   std::vector<std::string_view> parts;
   while (!path.empty()) {
@@ -214,7 +218,8 @@ class HiveTree {
       pos = end + 1;
       if (line.empty() || line.front() == ';') continue;
       if (line.front() == '[' && line.back() == ']') {
-        current = &ensure(line.substr(1, line.size() - 2));
+        const std::string_view path = line.substr(1, line.size() - 2);
+        current = splitKeyPath(path).size() <= kMaxKeyDepth ? &ensure(path) : nullptr;
       } else if (current) {
         // Lines that do not parse (a hand edit gone wrong) are skipped, not fatal.
         if (auto value = parseValueLine(line); value && !current->value(value->name)) {
@@ -327,7 +332,7 @@ std::optional<RegistryKey> RegistryKey::open(Hive hive, std::string_view path) {
 
 std::optional<RegistryKey> RegistryKey::create(Hive hive, std::string_view path) {
   const auto parts = splitKeyPath(path);
-  if (parts.empty()) return std::nullopt;
+  if (parts.empty() || parts.size() > kMaxKeyDepth) return std::nullopt;
   for (std::string_view part : parts) {
     if (!validName(part)) return std::nullopt;
   }
