@@ -1,12 +1,9 @@
 // Loads arbitrary text as a hive file of the registry store, reads every key its
 // headers name, then changes an unrelated key: the rewrite that follows must keep
 // every key and value that could be read before it.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,17 +64,27 @@ std::string samePathKey(std::string_view path) {
 
 constexpr const char* kProbePath = "Fuzz Probe \x7f\\Inner";
 
-const std::filesystem::path& storeRoot() {
-  static const std::filesystem::path root = [] {
-    // A memory-backed folder when there is one: the store rewrites its file on every change.
-    std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+// The folder that holds each run's store, removed when the fuzzer exits.
+class StoreRoot {
+ public:
+  StoreRoot() {
+    // Memory-backed when it can be: the store rewrites its file on every change.
+    const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
     std::string pattern = base + "/registry-hive-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern.data());
-    if (!made) std::abort();
-    return std::filesystem::path(made);
-  }();
-  return root;
-}
+    if (!::mkdtemp(pattern.data())) std::abort();
+    path_ = pattern;
+  }
+  ~StoreRoot() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  StoreRoot(const StoreRoot&) = delete;
+  StoreRoot& operator=(const StoreRoot&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 }  // namespace
 
@@ -85,8 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   // A fresh folder each run: the store keeps parsed hives while the file looks
   // unchanged, and a rewrite within one clock tick may look unchanged.
+  static const StoreRoot root;
   static unsigned long run = 0;
-  const std::filesystem::path folder = storeRoot() / std::to_string(run++);
+  const std::filesystem::path folder = root.path() / std::to_string(run++);
   std::filesystem::create_directories(folder);
   ::setenv("OSTREL_REGISTRY", folder.c_str(), 1);
   std::ofstream(folder / "HKEY_CURRENT_USER.reg", std::ios::binary) << text;
