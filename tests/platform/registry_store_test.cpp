@@ -132,5 +132,33 @@ TEST(RegistryStore, KeysBeyondTheSystemLimitsAreRefusedAndSkipped) {
   EXPECT_LT(readFile(file).size(), 200u);
 }
 
+TEST(RegistryStore, KeysDeeperThanTheLimitAreSkippedNotFollowed) {
+  auto path = [](std::size_t depth) {
+    std::string p = "Deep";
+    for (std::size_t i = 1; i < depth; ++i) p += "\\k";
+    return p;
+  };
+  // Far too deep to follow level by level; its value must not land on another key.
+  writeFile(tempRoot() + "/registry/HKEY_CURRENT_USER.reg",
+            "[Software\\Hand]\n\"Kept\"=dword:00000001\n"
+            "[" + path(200000) + "]\n\"Stray\"=dword:00000002\n"
+            "[" + path(512) + "]\n\"Deepest\"=dword:00000003\n");
+  EXPECT_FALSE(RegistryKey::open(Hive::CurrentUser, path(513)));
+  auto hand = RegistryKey::open(Hive::CurrentUser, "Software\\Hand");
+  ASSERT_TRUE(hand);
+  EXPECT_FALSE(hand->value("Stray"));
+
+  // A change elsewhere rewrites the file and keeps what could be read.
+  EXPECT_TRUE(hand->setNumber("Other", 4));
+  EXPECT_EQ(hand->value("Kept")->number, 1u);
+  auto deepest = RegistryKey::open(Hive::CurrentUser, path(512));
+  ASSERT_TRUE(deepest);
+  EXPECT_EQ(deepest->value("Deepest")->number, 3u);
+  EXPECT_FALSE(deepest->value("Stray"));
+
+  EXPECT_FALSE(RegistryKey::create(Hive::CurrentUser, path(513)));
+  EXPECT_TRUE(RegistryKey::create(Hive::CurrentUser, path(512) + "\\"));  // empty levels do not count
+}
+
 }  // namespace
 }  // namespace ostrel::platform
