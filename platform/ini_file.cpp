@@ -20,11 +20,6 @@ ParsedFileCache<IniDocument>& cache() {
   return instance;
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 int parseProfileInt(std::string_view text) {
   text = trimBlanks(text);
   bool negative = false;

@@ -147,4 +147,10 @@ std::string joinPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+std::string folderOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return ".";
+  return slash == 0 ? "/" : std::string(path.substr(0, slash));
+}
+
 }  // namespace ostrel::platform

@@ -26,4 +26,7 @@ std::string utf16ToUtf8(std::u16string_view text);
 // Joins a folder and a name with exactly one '/' between them.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// The folder a path names its file in, without the final '/'; "." for a bare name.
+std::string folderOf(std::string_view path);
+
 }  // namespace ostrel::platform

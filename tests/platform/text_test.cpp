@@ -29,6 +29,9 @@ TEST(Text, CaseAndBlanks) {
   EXPECT_EQ(trimBlanks(" \t x y \t"), "x y");
   EXPECT_EQ(joinPath("/a/", "/b"), "/a/b");
   EXPECT_EQ(joinPath("/a", "b"), "/a/b");
+  EXPECT_EQ(folderOf("/a/b/c.ini"), "/a/b");
+  EXPECT_EQ(folderOf("/c.ini"), "/");
+  EXPECT_EQ(folderOf("c.ini"), ".");
 }
 
 }  // namespace

@@ -32,9 +32,7 @@ std::optional<SaneDeviceSettings> SaneDeviceSettings::load(const std::string& in
 }
 
 std::string saneIniBeside(const std::string& driverPath) {
-  const std::size_t slash = driverPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : driverPath.substr(0, slash);
-  return platform::joinPath(folder, kSaneDeviceIniName);
+  return platform::joinPath(platform::folderOf(driverPath), kSaneDeviceIniName);
 }
 
 }  // namespace ostrel::sane

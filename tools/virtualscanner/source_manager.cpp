@@ -6,6 +6,7 @@
 
 #include "app/scan/imaging_devices.h"
 #include "platform/environment.h"
+#include "platform/text.h"
 #include "tools/virtualscanner/dsm_memory.h"
 #include "tools/virtualscanner/sane_source.h"
 
@@ -22,11 +23,6 @@ constexpr std::size_t kSheetCacheBytes = std::size_t{256} << 20;
 
 void copyText(TW_STR32& field, const std::string& text) {
   std::snprintf(field, sizeof field, "%s", text.c_str());
-}
-
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 }  // namespace
@@ -56,7 +52,7 @@ std::vector<SourceManager::Installed> SourceManager::installedSources() {
     copyText(source.identity.Manufacturer, vendor);
     copyText(source.identity.ProductFamily, family);
     copyText(source.identity.ProductName, model);
-    source.folder = folderOf(imaging.driverPath);
+    source.folder = platform::folderOf(imaging.driverPath);
     if (virtualDevice) {
       source.device = std::move(*virtualDevice);
     } else {

@@ -83,9 +83,7 @@ std::optional<VirtualDevice> VirtualDevice::load(const std::string& iniPath) {
 }
 
 std::string deviceIniBeside(const std::string& driverPath) {
-  const std::size_t slash = driverPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : driverPath.substr(0, slash);
-  return platform::joinPath(folder, kDeviceIniName);
+  return platform::joinPath(platform::folderOf(driverPath), kDeviceIniName);
 }
 
 }  // namespace ostrel::virtualscanner
