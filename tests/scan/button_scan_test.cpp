@@ -359,7 +359,7 @@ TEST_F(ButtonScanTest, PagesFollowFileNamesResolutionAndSkipUnreadableFiles) {
   EXPECT_EQ(receiver.pages[2].firstByte, 40);
   EXPECT_EQ(receiver.pages[0].width, 1700);  // 8.5 inches at 200 dpi
   EXPECT_EQ(receiver.pages[0].height, 2200);
-  EXPECT_EQ(receiver.pages[0].xDpi, 199);    // 7874 dots per metre, truncated
+  EXPECT_EQ(receiver.pages[0].xDpi, 200);    // 7874 dots per metre, rounded
   EXPECT_EQ(sessionRecord("scanner", "# skipped c.png").size(), 1u);
 }
 
