@@ -1,7 +1,5 @@
 #include "app/core/obx_app.h"
 
-#include <algorithm>
-
 #include "app/core/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/manager_messages.h"
@@ -12,11 +10,7 @@ namespace ostrel {
 
 bool COBXApp::start(std::string_view commandLine) {
   ActivityLog::removeOldLogs();
-  // The line is outside input: a line break in it must not forge log lines.
-  std::string logged(commandLine);
-  std::replace_if(
-      logged.begin(), logged.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  Log(logged);
+  Log(commandLine);  // the log turns any line break in it into a blank
   Log("Ostrel Start Up...");
   switch (startForm(commandLine)) {
     case StartForm::Scanner:

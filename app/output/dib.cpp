@@ -1,5 +1,6 @@
 #include "app/output/dib.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace ostrel {
@@ -163,8 +164,10 @@ void Dib::setResolution(int xDotsPerMetre, int yDotsPerMetre) {
   put32(data_.get() + 28, static_cast<std::uint32_t>(yDotsPerMetre));
 }
 
-int Dib::xDpi() const { return static_cast<int>(xDotsPerMetre() * 0.0254); }
-int Dib::yDpi() const { return static_cast<int>(yDotsPerMetre() * 0.0254); }
+// Whole dots per metre cannot hold 300 dpi (11811 is 299.9994), so truncation
+// would write every such page as 299 dpi.
+int Dib::xDpi() const { return static_cast<int>(std::lround(xDotsPerMetre() * 0.0254)); }
+int Dib::yDpi() const { return static_cast<int>(std::lround(yDotsPerMetre() * 0.0254)); }
 
 RgbQuad Dib::paletteEntry(int index) const {
   if (index < 0 || index >= paletteEntries_) return {};

@@ -63,7 +63,8 @@ class Dib {
   int xDotsPerMetre() const;
   int yDotsPerMetre() const;
   void setResolution(int xDotsPerMetre, int yDotsPerMetre);
-  // Dots per inch, truncated from dots per metre as the writers report it.
+  // Dots per inch, rounded from dots per metre to the nearest whole dpi, as the
+  // writers report it.
   int xDpi() const;
   int yDpi() const;
 

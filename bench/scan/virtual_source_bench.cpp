@@ -16,6 +16,7 @@
 
 #include "app/scan/twain/bitmap_file.h"
 #include "app/scan/twain/twain_protocol.h"
+#include "bench/support/temporary_folder.h"
 #include "tools/ostrel-device/device_registration.h"
 #include "tools/pagegen/page_generator.h"
 #include "tools/virtualscanner/dsm_memory.h"
@@ -47,8 +48,7 @@ BENCHMARK(BM_Render)->Arg(0)->Arg(1)->Arg(2)->ArgNames({"bw0_grey1_colour2"})->U
 // A registered virtual scanner with one Letter sheet, in a temporary home.
 void prepareScanner() {
   static const bool prepared = [] {
-    std::string root = (std::filesystem::temp_directory_path() / "ostrel-bench-XXXXXX").string();
-    if (!::mkdtemp(root.data())) std::abort();
+    const std::string& root = bench::temporaryFolder();
     ::setenv("APPDATA", (root + "/appdata").c_str(), 1);
     ::setenv("OSTREL_REGISTRY", (root + "/registry").c_str(), 1);
     std::filesystem::create_directories(root + "/pages");

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "app/output/writers/image_file_writers.h"
 #include "app/output/writers/jpeg_encoder.h"
 #include "app/output/writers/tiff_writer.h"
+#include "bench/support/temporary_folder.h"
 #include "tests/writers/sample_pages.h"
 
 namespace {
@@ -33,10 +33,11 @@ const Dib& colourPage() {
   return page;
 }
 
-// Output goes to $OSTREL_BENCH_DIR (default: a folder under /tmp), removed after each run.
+// Output goes to $OSTREL_BENCH_DIR (default: a temporary folder removed when
+// the program ends); each file is removed after its run.
 std::string outputPath(const char* name) {
   const char* dir = std::getenv("OSTREL_BENCH_DIR");
-  const std::string folder = dir && *dir ? dir : "/tmp/ostrel-bench-" + std::to_string(::getpid());
+  const std::string folder = dir && *dir ? std::string(dir) : bench::temporaryFolder();
   std::filesystem::create_directories(folder);
   return folder + "/" + name;
 }

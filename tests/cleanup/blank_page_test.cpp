@@ -131,6 +131,20 @@ TEST(IsBlankPage, SensitivitySetsHowSmallAndHowFaintWritingMayBe) {
   EXPECT_TRUE(IsBlankPage(pencil, profileFor(300, true, 900)));
 }
 
+TEST(IsBlankPage, SizesAreMeasuredAtThePagesOwnResolution) {
+  // A scanner asked for 300 dpi delivered 150: the 2.4 mm dash is writing, not
+  // the 1.2 mm speck it would be at the profile's resolution.
+  Dib page = *Dib::create(1275, 1650, 8, 5906, 5906);
+  for (int y = 0; y < 1650; ++y) drawLine(page, 0, 1275, y, 1, 0xF5);
+  drawLine(page, 600, 614, 800, 4, 0x10);
+  EXPECT_FALSE(IsBlankPage(page, profileFor(300, true)));
+  EXPECT_FALSE(IsBlankPage(page, profileFor(0, true)));
+  // A page that carries no resolution is taken at the profile's.
+  page.setResolution(0, 0);
+  EXPECT_TRUE(IsBlankPage(page, profileFor(300, true)));
+  EXPECT_FALSE(IsBlankPage(page, profileFor(150, true)));
+}
+
 TEST(IsBlankPage, ALonePageNumberOneInSmallThinPrintIsKept) {
   // "1" in 8-point print, 2.2 mm high with 0.2 mm strokes, on a 1-bit page at 200 dpi.
   Dib sheet = *Dib::create(1700, 2200, 24, 7874, 7874);

@@ -138,6 +138,13 @@ TEST_F(ScanJobProcesses, NamesCarryOnAcrossJobsAndFormatsAndBatchesMakeTheirFile
   const std::string grey = runCommand("tiffinfo " + quoted(out("greytiff") + "/Scan0018.tif")).output;
   EXPECT_EQ(count(grey, "TIFF Directory at"), 7u);
   EXPECT_EQ(count(grey, "Compression Scheme: JPEG"), 7u);
+
+  // The scans at 100 dpi say so in their files.
+  EXPECT_EQ(count(bilevel, "Resolution: 100, 100 pixels/inch"), 7u);
+  EXPECT_EQ(count(grey, "Resolution: 100, 100 pixels/inch"), 7u);
+  const std::string jpeg = readFile(out("jpeg") + "/Scan0000.jpg");
+  ASSERT_GT(jpeg.size(), 16u);
+  EXPECT_EQ(jpeg.substr(13, 3), std::string("\x01\x00\x64", 3));  // dots per inch, 100
 }
 
 TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {

@@ -14,7 +14,7 @@ TEST(Dib, LayoutOfANewImage) {
   EXPECT_EQ(dib->packed().size(), 40u + 8u + 320u * 3300u);
   EXPECT_TRUE(dib->zeroIsBlack());
   EXPECT_EQ(dib->xDotsPerMetre(), 11811);
-  EXPECT_EQ(dib->xDpi(), 299);  // truncated, as the writers report it
+  EXPECT_EQ(dib->xDpi(), 300);  // 299.9994, to the nearest whole dpi
 
   auto grey = Dib::create(3, 2, 8);
   EXPECT_EQ(grey->stride(), 4u);
@@ -54,7 +54,7 @@ TEST(Dib, PackedRoundTripAndClone) {
   Dib cloned = dib->clone();
   cloned.row(3)[5] = 0;
   EXPECT_EQ(dib->row(3)[5], 0x5a);
-  EXPECT_EQ(copy->xDpi(), 99);
+  EXPECT_EQ(copy->xDpi(), 100);  // 3937 dots per metre: 99.9998
 }
 
 TEST(Dib, ShortColourTableIsCompletedWithBlack) {

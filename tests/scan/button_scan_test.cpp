@@ -223,6 +223,31 @@ TEST_F(ButtonScanTest, DuplexOnlyWhenTheScannerHasIt) {
   EXPECT_EQ(receiver.pages[2].side, 0);  // an odd stack: the last sheet has no back
 }
 
+TEST_F(ButtonScanTest, ADuplexScannerScanningOneSideGivesOnlyTheFronts) {
+  auto device = feederScanner("Heron", stack(5));  // sides: front, back, front, back, front
+  device.duplex = true;
+  ScannerConfig config = registerScanner("scanner", device);
+  scan.scanMode = 1;  // grey, so each page shows its side's level
+  const auto levels = [&] {
+    std::vector<std::pair<int, int>> seen;  // level, side
+    for (const auto& page : receiver.pages) seen.emplace_back(page.firstByte, page.side);
+    receiver.pages.clear();
+    return seen;
+  };
+
+  button.scanSide = 0;
+  run(config);
+  EXPECT_EQ(receiver.duplex, false);
+  EXPECT_EQ(levels(), (std::vector<std::pair<int, int>>{{10, 0}, {30, 0}, {50, 0}}));
+  EXPECT_EQ(sessionRecord("scanner", "MSG_ENDXFER"),
+            (Lines{"MSG_ENDXFER 2 pending", "MSG_ENDXFER 1 pending", "MSG_ENDXFER 0 pending"}));
+
+  button.scanSide = 2;
+  run(config);
+  EXPECT_EQ(receiver.duplex, true);
+  EXPECT_EQ(levels(), (std::vector<std::pair<int, int>>{{10, 0}, {20, 1}, {30, 0}, {40, 1}, {50, 0}}));
+}
+
 TEST_F(ButtonScanTest, SideSelectorOverridesTheButton) {
   auto device = feederScanner("Heron");
   device.duplex = true;
@@ -334,7 +359,7 @@ TEST_F(ButtonScanTest, PagesFollowFileNamesResolutionAndSkipUnreadableFiles) {
   EXPECT_EQ(receiver.pages[2].firstByte, 40);
   EXPECT_EQ(receiver.pages[0].width, 1700);  // 8.5 inches at 200 dpi
   EXPECT_EQ(receiver.pages[0].height, 2200);
-  EXPECT_EQ(receiver.pages[0].xDpi, 199);    // 7874 dots per metre, truncated
+  EXPECT_EQ(receiver.pages[0].xDpi, 200);    // 7874 dots per metre, rounded
   EXPECT_EQ(sessionRecord("scanner", "# skipped c.png").size(), 1u);
 }
 

@@ -49,7 +49,7 @@ TEST(PageRenderer, ResolutionAndBlackAndWhite) {
   EXPECT_EQ(page->width(), 300);
   EXPECT_EQ(page->height(), 600);
   EXPECT_EQ(page->bitsPerPixel(), 1);
-  EXPECT_EQ(page->xDpi(), 299);          // 11811 dots per metre, truncated
+  EXPECT_EQ(page->xDpi(), 300);          // 11811 dots per metre, rounded
   EXPECT_EQ(page->row(0)[0], 0x1F);      // three black pixels for the first column, then white
   EXPECT_EQ(page->row(500)[15], 0x00);   // the red square is dark: black
 }

@@ -84,11 +84,11 @@ TEST(ImageFileWriters, JpegFollowsThePageAtItsQualityAndRecordsTruncatedDpi) {
   EXPECT_LT(loss99, loss75);
   EXPECT_GT(std::filesystem::file_size(dir + "/q99.jpg"), std::filesystem::file_size(dir + "/q75.jpg"));
 
-  // JFIF density in dots per inch: 11811 dots per metre is 299.99, written as 299.
+  // JFIF density in dots per inch: 11811 dots per metre is 299.9994, written as 300.
   const std::string bytes = testing::readFile(dir + "/q75.jpg");
   ASSERT_EQ(bytes.substr(6, 5), std::string("JFIF\0", 5));
   EXPECT_EQ(bytes[13], 1);
-  EXPECT_EQ((static_cast<unsigned char>(bytes[14]) << 8) | static_cast<unsigned char>(bytes[15]), 299);
+  EXPECT_EQ((static_cast<unsigned char>(bytes[14]) << 8) | static_cast<unsigned char>(bytes[15]), 300);
 
   // Grey pages stay one-channel; a non-grey table is honoured through RGB.
   const Dib grey = testing::greyPage(200, 100);
@@ -153,12 +153,55 @@ TEST(ImageFileWriters, TiffUsesGroup4ForOneBitAndJpegForGreyAndColour) {
     ASSERT_EQ(pages.size(), 1u) << path;
     EXPECT_EQ(pages[0].compression, c.compression) << path;
     EXPECT_EQ(pages[0].photometric, c.photometric) << path;
-    EXPECT_FLOAT_EQ(pages[0].xResolution, 299.0f);
-    EXPECT_FLOAT_EQ(pages[0].yResolution, 299.0f);
+    EXPECT_FLOAT_EQ(pages[0].xResolution, 300.0f);
+    EXPECT_FLOAT_EQ(pages[0].yResolution, 300.0f);
     if (c.compression == COMPRESSION_CCITTFAX4) {
       EXPECT_EQ(pages[0].image.pixels, toRgb(c.page).pixels) << path;
     } else {
       EXPECT_LT(meanDifference(pages[0].image, toRgb(c.page)), 6.0) << path;
+    }
+  }
+}
+
+// A scan's resolution survives as the whole dpi it was scanned at: whole dots
+// per metre only come near 300 dpi (11811) and 100 dpi (3937), and a truncated
+// 299 or 99 would make every viewer show the page a little too large.
+TEST(ImageFileWriters, ResolutionIsTheNearestWholeDpiInJpegAndTiffAndDotsPerMetreInBmp) {
+  const std::string dir = folder();
+  for (const int dpi : {300, 100}) {
+    const int dotsPerMetre = dpi == 300 ? 11811 : 3937;
+    for (const int bits : {8, 1}) {
+      Dib page = bits == 8 ? testing::greyPage(64, 32) : testing::denseTextPage(64, 32);
+      page.setResolution(dotsPerMetre, dotsPerMetre);
+      const std::string name = dir + "/p" + std::to_string(dpi) + "-" + std::to_string(bits);
+      SCOPED_TRACE(name);
+
+      if (bits == 8) {  // JPEG takes no 1-bit pages
+        ASSERT_TRUE(writeImageFile(format::kJpeg, page, name + ".jpg", 0));
+        const std::string jpeg = testing::readFile(name + ".jpg");
+        ASSERT_GT(jpeg.size(), 18u);
+        const auto bigEndian = [&](std::size_t at) {
+          return (static_cast<unsigned char>(jpeg[at]) << 8) | static_cast<unsigned char>(jpeg[at + 1]);
+        };
+        EXPECT_EQ(jpeg[13], 1);  // dots per inch
+        EXPECT_EQ(bigEndian(14), dpi);
+        EXPECT_EQ(bigEndian(16), dpi);
+      }
+
+      // The rational is written as a whole number over one.
+      ASSERT_TRUE(writeImageFile(format::kTiff, page, name + ".tif", 0));
+      const auto tiff = testing::readTiff(name + ".tif");
+      ASSERT_EQ(tiff.size(), 1u);
+      EXPECT_EQ(tiff[0].xResolution, static_cast<float>(dpi));
+      EXPECT_EQ(tiff[0].yResolution, static_cast<float>(dpi));
+      const std::string dump = testing::runCommand("tiffdump " + testing::quoted(name + ".tif")).output;
+      EXPECT_NE(dump.find("XResolution (282) RATIONAL (5) 1<" + std::to_string(dpi) + ">"), std::string::npos)
+          << dump;
+
+      ASSERT_TRUE(writeImageFile(format::kBmp, page, name + ".bmp", 0));
+      testing::FreeImageFile bmp;
+      ASSERT_TRUE(readWithFreeImage(name + ".bmp", bmp));
+      EXPECT_EQ(bmp.xDotsPerMetre, dotsPerMetre);
     }
   }
 }

@@ -32,7 +32,8 @@ constexpr const char* kUsage =
     "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
     "Without --pages the feeder holds COUNT generated Letter pages (page numbers from 1):\n"
     "text-like pages, the --blank ones blank with scanner noise and dust, the --barcode\n"
-    "ones carrying a Code 128 barcode with TEXT.\n"
+    "ones carrying a Code 128 barcode with TEXT. With --duplex the stack holds sides,\n"
+    "front and back in turn; a one-sided scan takes only the fronts.\n"
     "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
     "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
     "19 characters. list shows each device's kind: virtual, SANE and its device, or other.\n";

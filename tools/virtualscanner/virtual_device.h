@@ -29,7 +29,8 @@ struct VirtualDevice {
 
   // The stack: the image files of a folder in file-name order, or, without a
   // folder, generated Letter pages: text-like pages, blank sides with scanner
-  // noise and dust, and pages carrying a Code 128 barcode.
+  // noise and dust, and pages carrying a Code 128 barcode. On a duplex scanner
+  // these are sides, front and back in turn.
   std::string pagesFolder;
   int generatedPages = 0;
   std::set<int> blankPages;                 // 1-based page numbers

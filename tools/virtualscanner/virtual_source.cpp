@@ -55,6 +55,7 @@ void VirtualDataSource::open() {
   capabilities_.setReadOnly(CAP_FEEDERLOADED, stack_.size() > 0 ? 1 : 0);
   state_ = State::Open;
   nextSheet_ = 0;
+  stride_ = 1;
   transfersDone_ = 0;
   current_.reset();
   events_.clear();
@@ -64,6 +65,8 @@ void VirtualDataSource::open() {
 // No window of its own: the source is ready at once when paper is loaded, and
 // asks to be closed when the feeder is empty.
 TW_UINT16 VirtualDataSource::enable() {
+  stride_ = device_.duplex && !capabilities_.flag(CAP_DUPLEXENABLED) ? 2 : 1;
+  if (stride_ == 2) record_.line("# one-sided: the backs are passed over");
   state_ = remaining() > 0 ? State::Ready : State::Enabled;
   events_.push_back(state_ == State::Ready ? MSG_XFERREADY : MSG_CLOSEDSREQ);
   return TWRC_SUCCESS;
@@ -76,7 +79,8 @@ void VirtualDataSource::disable() {
 }
 
 int VirtualDataSource::remaining() const {
-  const int sheets = static_cast<int>(stack_.size() - std::min(nextSheet_, stack_.size()));
+  const std::size_t images = stack_.size() - std::min(nextSheet_, stack_.size());
+  const int sheets = static_cast<int>((images + stride_ - 1) / stride_);
   const auto limit = static_cast<TW_INT16>(capabilities_.item(CAP_XFERCOUNT));
   return limit > 0 ? std::min(sheets, std::max(0, limit - transfersDone_)) : sheets;
 }
@@ -84,7 +88,8 @@ int VirtualDataSource::remaining() const {
 const Dib* VirtualDataSource::currentImage() {
   if (current_) return &*current_;
   while (remaining() > 0) {
-    const std::size_t sheet = nextSheet_++;
+    const std::size_t sheet = nextSheet_;
+    nextSheet_ += stride_;
     std::string error;
     const auto page = stack_.load(sheet, capabilities_.fix32(ICAP_XRESOLUTION), sheets_, &error);
     if (!page) {
@@ -188,7 +193,7 @@ TW_UINT16 VirtualDataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pe
         record_.line("MSG_ENDXFER (refused: TWCC_SEQERROR)");
         return fail(TWCC_SEQERROR);
       }
-      if (state_ == State::Ready && !current_) ++nextSheet_;  // the application skips a sheet
+      if (state_ == State::Ready && !current_) nextSheet_ += stride_;  // the application skips a sheet
       ++transfersDone_;
       current_.reset();
       strips_.restart();

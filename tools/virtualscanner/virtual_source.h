@@ -1,7 +1,8 @@
 #pragma once
 // The virtual scanner's TWAIN data source: a feeder holding a stack of page
-// images, simplex or duplex (a duplex session takes the stack's images in turn
-// as front and back), sampled at the requested resolution, frame and pixel
+// images, simplex or duplex (a duplex scanner's stack holds the sides in turn,
+// front and back; a session with CAP_DUPLEXENABLED off takes only the fronts, as
+// a duplex scanner scanning one side does), sampled at the requested resolution, frame and pixel
 // type, and handed over by native, file or memory transfer. It follows the
 // TWAIN states 4 (open) to 7 (transferring), and forgives a disable or close
 // in the middle of a transfer so an application can always shut it down.
@@ -33,7 +34,9 @@ class VirtualDataSource : public DataSource {
  private:
   twain::TW_UINT16 enable() override;
   void disable() override;
-  twain::TW_UINT32 nextPageNumber() const override { return static_cast<twain::TW_UINT32>(nextSheet_ + 1); }
+  twain::TW_UINT32 nextPageNumber() const override {
+    return static_cast<twain::TW_UINT32>(nextSheet_ / stride_ + 1);
+  }
   twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) override;
   twain::TW_UINT16 nativeTransfer(twain::TW_HANDLE* image) override;
   twain::TW_UINT16 imageInfo(twain::TW_IMAGEINFO* info) override;
@@ -52,6 +55,9 @@ class VirtualDataSource : public DataSource {
   SheetCache& sheets_;
   PageStack stack_;
   std::size_t nextSheet_ = 0;
+  // Stack images per transfer: 2 while a duplex stack is scanned one-sided, so
+  // the backs are passed over.
+  std::size_t stride_ = 1;
   int transfersDone_ = 0;
   std::optional<Dib> current_;
   std::optional<Dib>& spare_;

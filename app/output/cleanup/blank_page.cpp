@@ -12,11 +12,11 @@ bool IsBlankPage(const Dib& page, const CScanSetting& profile) {
   block.width = page.width();
   block.height = page.height();
   block.rowBytes = static_cast<int>(page.stride());
-  // Both resolutions are the profile's, the one the scanner was asked for;
-  // the page's own stands in when the profile has none.
-  const int dpi = profile.resolution > 0 ? profile.resolution : page.xDpi();
-  block.xResolution = dpi;
-  block.yResolution = dpi;
+  // The page's own resolution, so sizes in millimetres stay true when the
+  // scanner delivered another one than asked; the profile's when it has none.
+  const auto resolution = [&](int own) { return own > 0 ? own : profile.resolution; };
+  block.xResolution = resolution(page.xDpi());
+  block.yResolution = resolution(page.yDpi());
   block.sensitivity = profile.pageSensitivity;
   block.whiteBackground = profile.backgroundColor <= 0 ? 0xFFFFFFFFu : 0u;
   block.whiteIsZero = page.bitsPerPixel() == 1 && !page.zeroIsBlack() ? 0xFFFFFFFFu : 0u;
