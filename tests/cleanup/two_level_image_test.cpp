@@ -28,26 +28,24 @@ std::uint8_t expectedLevel(const Dib& page, int x, int y, int threshold) {
   return (q.green * 587 + q.red * 299 + q.blue * 114) / 1000 >= threshold ? 255 : 0;
 }
 
-void expectThresholded(const Dib& page, int threshold, int frame) {
-  const TwoLevelImage image = thresholdedPage(page, threshold, frame);
-  ASSERT_EQ(image.width, page.width() + 2 * frame);
-  ASSERT_EQ(image.height, page.height() + 2 * frame);
+void expectThresholded(const Dib& page, int threshold) {
+  const TwoLevelImage image = thresholdedPage(page, threshold);
+  ASSERT_EQ(image.width, page.width());
+  ASSERT_EQ(image.height, page.height());
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
-      const bool inPage = x >= frame && y >= frame && x < frame + page.width() && y < frame + page.height();
-      const std::uint8_t expected = inPage ? expectedLevel(page, x - frame, y - frame, threshold) : 255;
-      ASSERT_EQ(at(image, x, y), expected) << page.bitsPerPixel() << " bits, " << x << "," << y;
+      ASSERT_EQ(at(image, x, y), expectedLevel(page, x, y, threshold))
+          << page.bitsPerPixel() << " bits, " << x << "," << y;
     }
   }
 }
 
 // Widths past a vector's length and not a multiple of it, so the loops'
 // remainders are checked too.
-TEST(ThresholdedPage, EveryDepthMatchesItsPaletteOrWeightsInsideAWhiteFrame) {
+TEST(ThresholdedPage, EveryDepthMatchesItsPaletteOrWeights) {
   for (const int bits : {1, 8, 24}) {
     for (const auto& [w, h] : {std::pair{1, 1}, std::pair{37, 5}, std::pair{70, 3}}) {
-      const Dib page = patternPage(w, h, bits, static_cast<std::uint32_t>(w + bits));
-      for (const int frame : {0, 3}) expectThresholded(page, 128, frame);
+      expectThresholded(patternPage(w, h, bits, static_cast<std::uint32_t>(w + bits)), 128);
     }
   }
 }
@@ -56,11 +54,11 @@ TEST(ThresholdedPage, ColourAtTheThresholdIsWhiteAndOneBelowIsBlack) {
   Dib page = *Dib::create(40, 1, 24);
   // 587 + 299 + 114 = 1000: a grey of level t weighs exactly 1000 t.
   for (int x = 0; x < 40; ++x) setPixel(page, x, 0, x % 2 ? 0x646464u : 0x636363u);  // 100, 99
-  const TwoLevelImage image = thresholdedPage(page, 100, 0);
+  const TwoLevelImage image = thresholdedPage(page, 100);
   for (int x = 0; x < 40; ++x) EXPECT_EQ(at(image, x, 0), x % 2 ? 255 : 0) << x;
   // The extremes: nothing is white above 255, everything at 0.
-  EXPECT_EQ(at(thresholdedPage(page, 256, 0), 1, 0), 0);
-  EXPECT_EQ(at(thresholdedPage(page, 0, 0), 0, 0), 255);
+  EXPECT_EQ(at(thresholdedPage(page, 256), 1, 0), 0);
+  EXPECT_EQ(at(thresholdedPage(page, 0), 0, 0), 255);
 }
 
 TEST(ThresholdedPage, PalettesInAnyOrderAreLookedUp) {
@@ -73,19 +71,19 @@ TEST(ThresholdedPage, PalettesInAnyOrderAreLookedUp) {
     const auto z = static_cast<std::uint8_t>(i % 2 ? i : 255 - i);
     zigzag.setPaletteEntry(i, {z, z, z, 0});
   }
-  expectThresholded(reversed, 128, 0);
-  expectThresholded(zigzag, 128, 2);
+  expectThresholded(reversed, 128);
+  expectThresholded(zigzag, 128);
   // A page whose palette has nothing light enough is all black.
-  const TwoLevelImage dark = thresholdedPage(reversed, 256, 0);
+  const TwoLevelImage dark = thresholdedPage(reversed, 256);
   for (int x = 0; x < 45; ++x) EXPECT_EQ(at(dark, x, 0), 0);
 }
 
 TEST(ThresholdedPage, OneBitPagesShowTheirPalettesBlackEitherWayRound) {
   Dib page = patternPage(21, 3, 1, 5);
-  expectThresholded(page, 128, 1);
+  expectThresholded(page, 128);
   page.setPaletteEntry(0, {255, 255, 255, 0});
   page.setPaletteEntry(1, {0, 0, 0, 0});
-  expectThresholded(page, 128, 1);
+  expectThresholded(page, 128);
 }
 
 // Sizes below, at and past the 16-pixel blocks, with ragged strips on either side.

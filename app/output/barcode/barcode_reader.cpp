@@ -17,10 +17,6 @@ namespace ostrel {
 
 namespace {
 
-// White the second pass puts around the page: ten modules of a 0.5 mm Code 128
-// at 300 dpi, the quiet zone a code printed against the edge lacks.
-constexpr int kFrame = 64;
-
 // The most luminance bytes an analysis may take (a Legal page at 1200 dpi is 171 MB).
 constexpr std::size_t kMaxAnalysedBytes = std::size_t{256} << 20;
 
@@ -64,22 +60,21 @@ std::vector<Found> analyse(const ZXing::ImageView& image, ZXing::BarcodeFormats 
 
 BarcodeReading ReadBarcodes(const Dib& page, int threshold, UserInterface& ui) {
   try {
-    if (static_cast<std::size_t>(page.width() + 2 * kFrame) * static_cast<std::size_t>(page.height() + 2 * kFrame) >
-        kMaxAnalysedBytes) {
+    if (static_cast<std::size_t>(page.width()) * static_cast<std::size_t>(page.height()) > kMaxAnalysedBytes) {
       throw std::length_error("The page is too large to read barcodes from.");
     }
-    const TwoLevelImage framed = thresholdedPage(page, threshold, kFrame);
+    const TwoLevelImage image = thresholdedPage(page, threshold);
     BarcodeReading reading;
     std::vector<Found> found =
-        analyse(viewOf(framed), ZXing::BarcodeFormat::Any, [](int x, int y) { return std::pair{x, y}; });
+        analyse(viewOf(image), ZXing::BarcodeFormat::Any, [](int x, int y) { return std::pair{x, y}; });
     reading.pass = found.empty() ? 0 : 1;
     if (found.empty()) {
       // Bars that run across the page become rows of the turned image; a code
       // upside down or turned the other way is read backwards along its rows.
       // Square 2D codes are found at any angle by the first pass already; the
       // stacked PDF417 is read along rows like the linear codes.
-      const TwoLevelImage turned = turnedQuarter(framed);
-      const int height = framed.height;
+      const TwoLevelImage turned = turnedQuarter(image);
+      const int height = image.height;
       found = analyse(viewOf(turned), ZXing::BarcodeFormat::LinearCodes | ZXing::BarcodeFormat::PDF417,
                       [height](int x, int y) { return std::pair{y, height - 1 - x}; });
       reading.pass = found.empty() ? 0 : 2;

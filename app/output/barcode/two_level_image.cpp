@@ -87,12 +87,8 @@ TwoLevelImage TwoLevelImage::sized(int width, int height) {
           width, height};
 }
 
-TwoLevelImage thresholdedPage(const Dib& page, int threshold, int frame) {
-  TwoLevelImage image = TwoLevelImage::sized(page.width() + 2 * frame, page.height() + 2 * frame);
-  const auto frameRows = static_cast<std::size_t>(frame) * static_cast<std::size_t>(image.width);
-  std::memset(image.pixels.get(), 255, frameRows);
-  std::memset(image.pixels.get() + image.size() - frameRows, 255, frameRows);
-
+TwoLevelImage thresholdedPage(const Dib& page, int threshold) {
+  TwoLevelImage image = TwoLevelImage::sized(page.width(), page.height());
   // Colour pages compare the weighted sum with 1000 x threshold, which spares
   // the division.
   const int weightedThreshold = std::clamp(threshold, 0, 256) * 1000;
@@ -113,10 +109,7 @@ TwoLevelImage thresholdedPage(const Dib& page, int threshold, int frame) {
     }
   }
   for (int y = 0; y < page.height(); ++y) {
-    std::uint8_t* line = image.row(y + frame);
-    std::memset(line, 255, static_cast<std::size_t>(frame));
-    std::memset(line + frame + page.width(), 255, static_cast<std::size_t>(frame));
-    std::uint8_t* out = line + frame;
+    std::uint8_t* out = image.row(y);
     const std::uint8_t* in = page.row(y);
     switch (page.bitsPerPixel()) {
       case 24: thresholdColourRow(in, out, page.width(), weightedThreshold); break;

@@ -25,9 +25,8 @@ struct TwoLevelImage {
 
 // A colour pixel is white when green x 587 + red x 299 + blue x 114 reaches
 // 1000 x threshold; a palette pixel when its grey (paletteGreys) reaches the
-// threshold; a 1-bit pixel shows its palette's black or white. The page lies
-// inside a white frame `frame` pixels wide.
-TwoLevelImage thresholdedPage(const Dib& page, int threshold, int frame);
+// threshold; a 1-bit pixel shows its palette's black or white.
+TwoLevelImage thresholdedPage(const Dib& page, int threshold);
 
 // The image turned a quarter clockwise: (x, y) goes to (height - 1 - y, x).
 TwoLevelImage turnedQuarter(const TwoLevelImage& image);
