@@ -40,10 +40,13 @@ TEST_P(RotationAtDepth, TopLeftPixelOfALetterPageLandsInTheRightCorner) {
 
 // Every pixel of pages whose widths and heights are not multiples of 8 or 4,
 // against the mapping written out: left (x, y) -> (y, W-1-x), right (x, y) ->
-// (H-1-y, x), half turn (x, y) -> (W-1-x, H-1-y).
+// (H-1-y, x), half turn (x, y) -> (W-1-x, H-1-y). Pages past a 64-pixel tile,
+// and ones a few pixels either side of a 4 x 4 block's reach, check the block
+// turns' seams.
 TEST_P(RotationAtDepth, EveryPixelMovesByTheMapping) {
   const int bits = GetParam();
-  for (const auto& [w, h] : {std::pair{13, 7}, std::pair{8, 17}, std::pair{1, 9}, std::pair{33, 1}, std::pair{70, 67}}) {
+  for (const auto& [w, h] : {std::pair{13, 7}, std::pair{8, 17}, std::pair{1, 9}, std::pair{33, 1}, std::pair{70, 67},
+                             std::pair{131, 97}, std::pair{6, 10}, std::pair{10, 6}, std::pair{9, 11}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     const Dib page = patternPage(w, h, bits, static_cast<std::uint32_t>(w * h));
     const auto left = RotateLeft(page);
@@ -56,6 +59,34 @@ TEST_P(RotationAtDepth, EveryPixelMovesByTheMapping) {
         ASSERT_EQ(pixelAt(*left, y, w - 1 - x), v) << x << "," << y;
         ASSERT_EQ(pixelAt(*right, h - 1 - y, x), v) << x << "," << y;
         ASSERT_EQ(pixelAt(*half, w - 1 - x, h - 1 - y), v) << x << "," << y;
+      }
+    }
+  }
+}
+
+// Colour pages as wide and as tall as a page, with rows padded: the turned
+// rows' padding stays clear, and the input's padding (marked) shows nowhere.
+TEST(Rotation, ColourRowsEndWhereTheirPaddingBegins) {
+  for (const auto& [w, h] : {std::pair{2550, 61}, std::pair{61, 2550}, std::pair{102, 103}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    Dib page = patternPage(w, h, 24, 3);
+    for (int y = 0; y < h; ++y) {
+      for (std::size_t i = 3 * static_cast<std::size_t>(w); i < page.stride(); ++i) page.row(y)[i] = 0xEE;
+    }
+    const auto left = RotateLeft(page);
+    const auto right = RotateRight(page);
+    ASSERT_TRUE(left && right);
+    for (const Dib* turned : {&*left, &*right}) {
+      for (int y = 0; y < turned->height(); ++y) {
+        for (std::size_t i = 3 * static_cast<std::size_t>(h); i < turned->stride(); ++i) {
+          ASSERT_EQ(turned->row(y)[i], 0) << "row " << y;
+        }
+      }
+    }
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(pixelAt(*left, y, w - 1 - x), pixelAt(page, x, y)) << x << "," << y;
+        ASSERT_EQ(pixelAt(*right, h - 1 - y, x), pixelAt(page, x, y)) << x << "," << y;
       }
     }
   }

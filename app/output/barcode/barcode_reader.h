@@ -3,11 +3,11 @@
 // text, for the "<B>" naming token and barcode batch separation.
 //
 // The page is analysed as a two-level image (colour and grey pages thresholded
-// with the scan profile's Threshold) inside a white frame, so codes printed
-// against an edge have their quiet zone. A first pass looks for every format
-// along the rows of the page as it lies; when it finds nothing, a second pass
-// reads the page turned a quarter, where linear codes printed across the page
-// lie along the rows.
+// with the scan profile's Threshold). The reader takes the image's edge for the
+// quiet zone a code printed against it lacks, so the page needs no white frame.
+// A first pass looks for every format along the rows of the page as it lies;
+// when it finds nothing, a second pass reads the page turned a quarter, where
+// linear codes printed across the page lie along the rows.
 #include <string>
 
 #include "app/core/user_interface.h"
