@@ -80,9 +80,7 @@ std::string programFolder() {
   std::vector<char> buffer(4096);
   const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
   if (n <= 0) return ".";
-  std::string path(buffer.data(), static_cast<std::size_t>(n));
-  const std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
+  return folderOf(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
 }
 
 std::optional<std::string> environmentValue(std::string_view name) {

@@ -114,7 +114,7 @@ ManagerListener ManagerListener::listen(std::string_view scannerName) {
   // Copies that start together take turns: between one copy's search and its
   // bind, another could otherwise remove a socket just bound and leave that
   // manager running where no copy can reach it.
-  const FolderLock claiming(path.substr(0, path.rfind('/')));
+  const FolderLock claiming(folderOf(path));
   if (findManager(scannerName)) {
     listener.state_ = State::ManagerRunning;
     return listener;

@@ -19,12 +19,6 @@ namespace {
 // The model name is read through a 20-unit buffer.
 constexpr std::size_t kModelNameMax = 19;
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 ScannerConfig::ScannerConfig() : resourceFile(resourceSettingPath(platform::programFolder())) {}
@@ -45,7 +39,7 @@ int ScannerConfig::FindDriver(const std::string& deviceId) {
     modelName = platform::truncateChars(device.description, kModelNameMax);
     driverPath = device.driverPath;
     const std::string saveFolder = platform::GetPrivateProfileString(
-        "DS", "SAVEPATH", "", platform::joinPath(folderOf(driverPath), "scanner.ini"));
+        "DS", "SAVEPATH", "", platform::joinPath(platform::folderOf(driverPath), "scanner.ini"));
     // An empty SAVEPATH names no folder: the bare file names remain.
     scanIniPath = saveFolder.empty() ? "nvscan32.ini" : platform::joinPath(saveFolder, "nvscan32.ini");
     loadIniPath = saveFolder.empty() ? "devaru.ini" : platform::joinPath(saveFolder, "devaru.ini");

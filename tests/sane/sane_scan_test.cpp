@@ -217,7 +217,7 @@ TEST_F(SaneScanTest, TheFlatbedGivesOnePageByMemoryTransfer) {
   EXPECT_TRUE(source.SetFixedCapability(ICAP_XRESOLUTION, 75));
   EXPECT_TRUE(source.SetCapability(ICAP_XFERMECH, TWSX_MEMORY, TWTY_UINT16));
   ASSERT_EQ(source.Enable(false, desktopWindow()), TWRC_SUCCESS);
-  ASSERT_EQ(WaitForFirstEvent(manager, source, {}, 30s), FirstEvent::TransferReady);
+  ASSERT_EQ(WaitForFirstEvent(source, {}, 30s), FirstEvent::TransferReady);
   EXPECT_EQ(source.TransferMemory(), TWRC_SUCCESS);
   source.Disable();
   source.Close();

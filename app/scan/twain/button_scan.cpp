@@ -120,7 +120,7 @@ void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSet
   // after the first page for a real one, with the program answering meanwhile.
   // A source that did not enable has no events: the loop finds no image and ends at once.
   const FirstEvent first =
-      source->IsEnabled() ? WaitForFirstEvent(manager, *source, pump, kFirstPageLimit) : FirstEvent::TransferReady;
+      source->IsEnabled() ? WaitForFirstEvent(*source, pump, kFirstPageLimit) : FirstEvent::TransferReady;
   switch (first) {
     case FirstEvent::TransferReady: source->TransferNative(); break;
     case FirstEvent::CloseRequest:

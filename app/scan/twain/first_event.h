@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "app/scan/twain/twain_data_source.h"
-#include "app/scan/twain/twain_manager.h"
 
 namespace ostrel {
 
@@ -19,9 +18,8 @@ enum class FirstEvent {
   Silent,         // nothing within the limit
 };
 
-// Polls DG_CONTROL / DAT_EVENT / MSG_PROCESSEVENT; the pump runs only while
-// the source has nothing to say.
-FirstEvent WaitForFirstEvent(TwainManager& manager, TwainDataSource& source, const std::function<bool()>& pump,
+// Polls the source's events; the pump runs only while the source has nothing to say.
+FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::function<bool()>& pump,
                              std::chrono::milliseconds limit);
 
 }  // namespace ostrel

@@ -105,10 +105,16 @@ bool TwainDataSource::SetFrame(double left, double top, double right, double bot
   return Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout) == TWRC_SUCCESS;
 }
 
-bool TwainDataSource::ProcessEvent() {
+std::optional<TW_UINT16> TwainDataSource::NextEvent() {
   TW_EVENT event{nullptr, MSG_NULL};
-  if (Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event) != TWRC_DSEVENT) return false;
-  switch (event.TWMessage) {
+  if (Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event) != TWRC_DSEVENT) return std::nullopt;
+  return event.TWMessage;
+}
+
+bool TwainDataSource::ProcessEvent() {
+  const auto message = NextEvent();
+  if (!message) return false;
+  switch (*message) {
     case MSG_XFERREADY: OnTransferReady(); break;
     case MSG_CLOSEDSREQ: OnCloseRequest(); break;
     case MSG_CLOSEDSOK: OnCloseConfirmed(); break;

@@ -4,6 +4,7 @@
 // operations are the points where a kind of source (button scan, preview)
 // takes the images and events.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/scan/twain/twain_manager.h"
@@ -42,6 +43,9 @@ class TwainDataSource {
   // DG_IMAGE / DAT_IMAGELAYOUT: MSG_GET, then MSG_SET with the frame in inches.
   bool SetFrame(double left, double top, double right, double bottom);
 
+  // DG_CONTROL / DAT_EVENT / MSG_PROCESSEVENT: the message of the source's next
+  // event; nullopt when it has none.
+  std::optional<twain::TW_UINT16> NextEvent();
   // The message filter: asks the source for one event and dispatches it;
   // false when the source had none.
   bool ProcessEvent();
