@@ -14,6 +14,7 @@
 #include "app/output/writers/ccitt_g4.h"
 #include "app/output/writers/page_rows.h"
 #include "app/output/writers/tiff_writer.h"
+#include "app/output/writers/write_all.h"
 
 namespace ostrel::writers {
 
@@ -131,13 +132,9 @@ tmsize_t targetWrite(thandle_t handle, void* buffer, tmsize_t size) {
   if (t->refused) return -1;
   const auto n = static_cast<std::size_t>(size);
   if (t->fd >= 0) {
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t written = ::write(t->fd, bytes + done, n - done);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return -1;
-      done += static_cast<std::size_t>(written);
+    if (const int failure = writeAll(t->fd, buffer, n)) {
+      errno = failure;  // the page's failure names it
+      return -1;
     }
     return size;
   }
