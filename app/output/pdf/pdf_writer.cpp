@@ -222,8 +222,7 @@ WriteResult PdfWriter::finish() {
       s.error = "no page was added; " + s.path + " was not written";
     }
     if (!failure.empty()) {
-      s.error = s.error.empty() ? failure + "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path
-                                : failure;
+      s.error = s.error.empty() ? writers::keptPagesError(failure, s.pages, s.path) : failure;
     }
     s.staged.reset();  // removes the temporary file unless it was moved into place
     s.encoded = {};

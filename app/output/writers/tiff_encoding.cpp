@@ -208,11 +208,9 @@ struct TiffWriter::State {
   off_t goodSize = 0;  // the file's size after the last complete page
   int pages = 0;
   bool finished = false;
-  bool pageFailed = false;
 
   void fail(std::string reason) {
     error = std::move(reason);
-    pageFailed = true;
     // Cut the file back to its last complete page and let nothing more in.
     target.refused = true;
     if (target.fd >= 0 && pages > 0) (void)::ftruncate(target.fd, goodSize);
@@ -271,6 +269,8 @@ WriteResult TiffWriter::finish() {
   State& s = *state_;
   if (!s.finished) {
     s.finished = true;
+    // Only a failed page leaves an error here once a page is in.
+    const bool pageFailed = s.pages > 0 && !s.error.empty();
     s.tiff.reset();
     if (s.target.fd >= 0) {
       if (::close(s.target.fd) != 0 && s.error.empty()) s.error = ioError("finish", s.path, errno);
@@ -279,8 +279,8 @@ WriteResult TiffWriter::finish() {
     if (s.pages == 0) {
       std::remove(s.path.c_str());
       if (s.error.empty()) s.error = "no page was added; " + s.path + " was not written";
-    } else if (s.pageFailed) {
-      s.error += "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path;
+    } else if (pageFailed) {
+      s.error = keptPagesError(s.error, s.pages, s.path);
     }
   }
   return s.error.empty() ? WriteResult::success() : WriteResult::failure(s.error);
