@@ -222,8 +222,7 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
     std::string error;
     const auto page = pagegen::loadPage(folder + file, &error);
     ASSERT_TRUE(page) << file << ": " << error;
-    const int dpi = static_cast<int>(std::lround(page->xDotsPerMetre() * 0.0254));
-    const bool blank = IsBlankPage(*page, profileFor(dpi, backing == "black"));
+    const bool blank = IsBlankPage(*page, profileFor(page->xDpi(), backing == "black"));
     ++pages;
     if (blank == (answer == "blank")) {
       ++right;

@@ -19,6 +19,55 @@ constexpr double kLineReachMm = 1;             // how far a cell of a line may l
 // own direction badly; it is taken square to the other arm.
 constexpr double kShortArmMm = 3;
 
+// The principal axis of a set of points: its angle from the rows (radians,
+// -pi/2 .. pi/2), the points' centre, and their spread along it and across it
+// (standard deviations in mm; across is small for a thin straight line).
+struct Axis {
+  double angle = 0, centreX = 0, centreY = 0, spreadAlong = 0, spreadAcross = 0;
+
+  // How far a point lies from the axis's line.
+  double distance(MarkPoint p) const {
+    return std::abs((p.y - centreY) * std::cos(angle) - (p.x - centreX) * std::sin(angle));
+  }
+};
+
+Axis principalAxis(const std::vector<MarkPoint>& points) {
+  Axis axis;
+  if (points.empty()) return axis;
+  const double n = static_cast<double>(points.size());
+  for (const MarkPoint& p : points) axis.centreX += p.x, axis.centreY += p.y;
+  axis.centreX /= n, axis.centreY /= n;
+  // Second moments about the centre.
+  double a = 0, b = 0, c = 0;
+  for (const MarkPoint& p : points) {
+    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
+    a += u * u, b += u * v, c += v * v;
+  }
+  a /= n, b /= n, c /= n;
+  const double mean = (a + c) / 2, half = std::sqrt((a - c) * (a - c) / 4 + b * b);
+  axis.angle = 0.5 * std::atan2(2 * b, a - c);
+  axis.spreadAlong = std::sqrt(std::max(0.0, mean + half));
+  axis.spreadAcross = std::sqrt(std::max(0.0, mean - half));
+  return axis;
+}
+
+// The same for a line of the given angle through the points' centre.
+Axis axisAt(const std::vector<MarkPoint>& points, double angle) {
+  Axis axis = principalAxis(points);
+  axis.angle = std::remainder(angle, std::acos(-1.0));  // a line's direction repeats every half turn
+  double along = 0, across = 0;
+  for (const MarkPoint& p : points) {
+    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
+    const double a = u * std::cos(axis.angle) + v * std::sin(axis.angle);
+    const double c = v * std::cos(axis.angle) - u * std::sin(axis.angle);
+    along += a * a, across += c * c;
+  }
+  const double n = static_cast<double>(std::max<std::size_t>(1, points.size()));
+  axis.spreadAlong = std::sqrt(along / n);
+  axis.spreadAcross = std::sqrt(across / n);
+  return axis;
+}
+
 // Edges of the frame: 0 left, 1 right (lines along them run down the page),
 // 2 top, 3 bottom (the stored first and last rows).
 bool alongSide(int edge) { return edge < 2; }

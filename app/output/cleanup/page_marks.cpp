@@ -43,46 +43,6 @@ void fitCircle(const std::vector<MarkPoint>& points, Mark& mark) {
 
 }  // namespace
 
-double Axis::distance(MarkPoint p) const {
-  return std::abs((p.y - centreY) * std::cos(angle) - (p.x - centreX) * std::sin(angle));
-}
-
-Axis principalAxis(const std::vector<MarkPoint>& points) {
-  Axis axis;
-  if (points.empty()) return axis;
-  const double n = static_cast<double>(points.size());
-  for (const MarkPoint& p : points) axis.centreX += p.x, axis.centreY += p.y;
-  axis.centreX /= n, axis.centreY /= n;
-  // Second moments about the centre.
-  double a = 0, b = 0, c = 0;
-  for (const MarkPoint& p : points) {
-    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
-    a += u * u, b += u * v, c += v * v;
-  }
-  a /= n, b /= n, c /= n;
-  const double mean = (a + c) / 2, half = std::sqrt((a - c) * (a - c) / 4 + b * b);
-  axis.angle = 0.5 * std::atan2(2 * b, a - c);
-  axis.spreadAlong = std::sqrt(std::max(0.0, mean + half));
-  axis.spreadAcross = std::sqrt(std::max(0.0, mean - half));
-  return axis;
-}
-
-Axis axisAt(const std::vector<MarkPoint>& points, double angle) {
-  Axis axis = principalAxis(points);
-  axis.angle = std::remainder(angle, std::acos(-1.0));  // a line's direction repeats every half turn
-  double along = 0, across = 0;
-  for (const MarkPoint& p : points) {
-    const double u = p.x - axis.centreX, v = p.y - axis.centreY;
-    const double a = u * std::cos(axis.angle) + v * std::sin(axis.angle);
-    const double c = v * std::cos(axis.angle) - u * std::sin(axis.angle);
-    along += a * a, across += c * c;
-  }
-  const double n = static_cast<double>(std::max<std::size_t>(1, points.size()));
-  axis.spreadAlong = std::sqrt(along / n);
-  axis.spreadAcross = std::sqrt(across / n);
-  return axis;
-}
-
 void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
                const std::function<bool(const Mark&, const std::vector<MarkPoint>&)>& visit) {
   // A frame of empty cells around the grid spares bounds checks on neighbours.
@@ -130,7 +90,6 @@ void findMarks(const InkCells& ink, double circleFromMm, double circleToMm,
     mark.bottom = (r1 + 1) * ink.cellHeightMm;
     mark.inkMm2 = static_cast<double>(counted) * ink.mm2PerCount;
     mark.cells = static_cast<int>(group.size());
-    mark.axis = principalAxis(centres);
     const double larger = std::max(mark.width(), mark.height());
     if (larger >= circleFromMm && larger <= circleToMm) fitCircle(centres, mark);
     if (!visit(mark, centres)) return;

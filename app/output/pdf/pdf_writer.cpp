@@ -15,6 +15,7 @@
 #include "app/output/writers/jpeg_encoder.h"
 #include "app/output/writers/page_rows.h"
 #include "app/output/writers/staged_file.h"
+#include "app/output/writers/write_all.h"
 
 namespace ostrel::pdf {
 
@@ -66,16 +67,9 @@ struct PdfWriter::State {
   // in a buffer to be flushed later over the cut-back file.
   void put(const void* data, std::size_t size) {
     if (!error.empty()) return;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::write(fd, bytes + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        error = writers::ioError("write", path, n < 0 ? errno : ENOSPC);
-        return;
-      }
-      done += static_cast<std::size_t>(n);
+    if (const int failure = writers::writeAll(fd, data, size)) {
+      error = writers::ioError("write", path, failure);
+      return;
     }
     written += size;
   }
@@ -228,8 +222,7 @@ WriteResult PdfWriter::finish() {
       s.error = "no page was added; " + s.path + " was not written";
     }
     if (!failure.empty()) {
-      s.error = s.error.empty() ? failure + "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path
-                                : failure;
+      s.error = s.error.empty() ? writers::keptPagesError(failure, s.pages, s.path) : failure;
     }
     s.staged.reset();  // removes the temporary file unless it was moved into place
     s.encoded = {};

@@ -14,6 +14,7 @@
 #include "app/output/writers/ccitt_g4.h"
 #include "app/output/writers/page_rows.h"
 #include "app/output/writers/tiff_writer.h"
+#include "app/output/writers/write_all.h"
 
 namespace ostrel::writers {
 
@@ -131,13 +132,9 @@ tmsize_t targetWrite(thandle_t handle, void* buffer, tmsize_t size) {
   if (t->refused) return -1;
   const auto n = static_cast<std::size_t>(size);
   if (t->fd >= 0) {
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t written = ::write(t->fd, bytes + done, n - done);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return -1;
-      done += static_cast<std::size_t>(written);
+    if (const int failure = writeAll(t->fd, buffer, n)) {
+      errno = failure;  // the page's failure names it
+      return -1;
     }
     return size;
   }
@@ -211,11 +208,9 @@ struct TiffWriter::State {
   off_t goodSize = 0;  // the file's size after the last complete page
   int pages = 0;
   bool finished = false;
-  bool pageFailed = false;
 
   void fail(std::string reason) {
     error = std::move(reason);
-    pageFailed = true;
     // Cut the file back to its last complete page and let nothing more in.
     target.refused = true;
     if (target.fd >= 0 && pages > 0) (void)::ftruncate(target.fd, goodSize);
@@ -274,6 +269,8 @@ WriteResult TiffWriter::finish() {
   State& s = *state_;
   if (!s.finished) {
     s.finished = true;
+    // Only a failed page leaves an error here once a page is in.
+    const bool pageFailed = s.pages > 0 && !s.error.empty();
     s.tiff.reset();
     if (s.target.fd >= 0) {
       if (::close(s.target.fd) != 0 && s.error.empty()) s.error = ioError("finish", s.path, errno);
@@ -282,8 +279,8 @@ WriteResult TiffWriter::finish() {
     if (s.pages == 0) {
       std::remove(s.path.c_str());
       if (s.error.empty()) s.error = "no page was added; " + s.path + " was not written";
-    } else if (s.pageFailed) {
-      s.error += "; the " + std::to_string(s.pages) + " page(s) before it are kept in " + s.path;
+    } else if (pageFailed) {
+      s.error = keptPagesError(s.error, s.pages, s.path);
     }
   }
   return s.error.empty() ? WriteResult::success() : WriteResult::failure(s.error);

@@ -10,4 +10,8 @@ std::string ioError(const char* what, const std::string& path, int errorNumber) 
   return text;
 }
 
+std::string keptPagesError(const std::string& failure, int pages, const std::string& path) {
+  return failure + "; the " + std::to_string(pages) + " page(s) before it are kept in " + path;
+}
+
 }  // namespace ostrel::writers

@@ -26,4 +26,8 @@ class [[nodiscard]] WriteResult {
 // "cannot <what> <path>: <cause of errno>", the shape of every I/O failure we report.
 std::string ioError(const char* what, const std::string& path, int errorNumber);
 
+// "<failure>; the <pages> page(s) before it are kept in <path>", for a
+// multi-page file cut back to its complete pages after a failed write.
+std::string keptPagesError(const std::string& failure, int pages, const std::string& path);
+
 }  // namespace ostrel::writers
