@@ -175,25 +175,24 @@ TEST(PageAssembler, OddParametersAreRefusedWithAReason) {
 }
 
 TEST(PageAssembler, FramesThatCannotMakeOnePageAreRefused) {
+  struct Case {
+    std::vector<std::pair<FrameParameters, Bytes>> frames;
+    const char* why;
+  };
+  const FrameParameters firstRed = frame(FrameFormat::Red, 2, 2, 8, 2, false);
+  const Case cases[] = {
+      {{{firstRed, Bytes(4, 1)}, {frame(FrameFormat::Green, 3, 2, 8, 3, true), Bytes(6, 1)}}, "differ in size"},
+      {{{firstRed, Bytes(4, 1)}, {frame(FrameFormat::Red, 2, 2, 8, 2, true), Bytes(4, 1)}}, "came twice"},
+      {{{firstRed, Bytes(4, 1)}, {frame(FrameFormat::Blue, 2, 2, 8, 2, true), Bytes(4, 1)}}, "all three"},
+      {{{firstRed, Bytes(4, 1)}, {frame(FrameFormat::Grey, 2, 2, 8, 2, true), Bytes(4, 1)}}, "another kind"},
+      {{{frame(FrameFormat::Grey, 2, 2, 8, 2), Bytes{}}}, "without sending a line"},
+  };
   std::string error;
-  EXPECT_FALSE(assemble({{frame(FrameFormat::Red, 2, 2, 8, 2, false), Bytes(4, 1)},
-                         {frame(FrameFormat::Green, 3, 2, 8, 3, true), Bytes(6, 1)}},
-                        0, &error));
-  EXPECT_NE(error.find("differ in size"), std::string::npos) << error;
-  EXPECT_FALSE(assemble({{frame(FrameFormat::Red, 2, 2, 8, 2, false), Bytes(4, 1)},
-                         {frame(FrameFormat::Red, 2, 2, 8, 2, true), Bytes(4, 1)}},
-                        0, &error));
-  EXPECT_NE(error.find("came twice"), std::string::npos) << error;
-  EXPECT_FALSE(assemble({{frame(FrameFormat::Red, 2, 2, 8, 2, false), Bytes(4, 1)},
-                         {frame(FrameFormat::Blue, 2, 2, 8, 2, true), Bytes(4, 1)}},
-                        0, &error));
-  EXPECT_NE(error.find("all three"), std::string::npos) << error;
-  EXPECT_FALSE(assemble({{frame(FrameFormat::Red, 2, 2, 8, 2, false), Bytes(4, 1)},
-                         {frame(FrameFormat::Grey, 2, 2, 8, 2, true), Bytes(4, 1)}},
-                        0, &error));
-  EXPECT_NE(error.find("another kind"), std::string::npos) << error;
-  EXPECT_FALSE(assemble({{frame(FrameFormat::Grey, 2, 2, 8, 2), Bytes{}}}, 0, &error));
-  EXPECT_NE(error.find("without sending a line"), std::string::npos) << error;
+  for (const Case& c : cases) {
+    error.clear();
+    EXPECT_FALSE(assemble(c.frames, 0, &error)) << c.why;
+    EXPECT_NE(error.find(c.why), std::string::npos) << error;
+  }
 
   PageAssembler assembler(100);
   EXPECT_FALSE(assembler.add(Bytes(4, 0), &error));

@@ -1,8 +1,6 @@
 // ostrel-device as users and the demo run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "app/scan/imaging_devices.h"

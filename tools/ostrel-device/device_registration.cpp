@@ -104,7 +104,9 @@ Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::Virt
 Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings device, const std::string& driverLibrary) {
   if (const std::string problem = checkDeviceId(deviceId); !problem.empty()) return failure(problem);
   std::string error;
-  if (!sane::SaneDevice::open(device.saneName, &error)) return failure(error);
+  // Held open while the list is read, so SANE is not ended and started again.
+  const auto opened = sane::SaneDevice::open(device.saneName, &error);
+  if (!opened) return failure(error);
   if (device.model.empty()) {
     for (const sane::DeviceEntry& entry : sane::listDevices(nullptr).value_or(std::vector<sane::DeviceEntry>{})) {
       if (entry.name == device.saneName) device.model = platform::truncateChars(entry.model, kModelNameMax);

@@ -59,6 +59,18 @@ bool PageAssembler::refuse(std::string reason, std::string* error) {
   return false;
 }
 
+std::optional<Dib> PageAssembler::newPage(int lines, std::string* error) {
+  const auto size = [&] { return std::to_string(width_) + " x " + std::to_string(lines) + " pixels"; };
+  try {
+    if (auto page = Dib::createForOverwrite(width_, lines, bits_, dotsPerMetre(dpi_), dotsPerMetre(dpi_))) return page;
+  } catch (const std::bad_alloc&) {
+    refuse("there is not enough memory for a page of " + size(), error);
+    return std::nullopt;
+  }
+  refuse("a page of " + size() + " at " + std::to_string(bits_) + " bits is larger than a page may be", error);
+  return std::nullopt;
+}
+
 bool PageAssembler::beginFrame(const FrameParameters& frame, std::string* error) {
   if (failed_) return refuse("the page has already failed", error);
   if (complete_) return refuse("a frame came after the page's last one", error);
@@ -90,18 +102,8 @@ bool PageAssembler::beginFrame(const FrameParameters& frame, std::string* error)
     lines_ = frame.lines;
     rowBytes_ = (static_cast<std::size_t>(width_) * static_cast<std::size_t>(bits_) + 7) / 8;
     if (lines_ > 0) {
-      try {
-        page_ = Dib::createForOverwrite(width_, lines_, bits_, dotsPerMetre(dpi_), dotsPerMetre(dpi_));
-      } catch (const std::bad_alloc&) {
-        return refuse("there is not enough memory for a page of " + std::to_string(width_) + " x " +
-                          std::to_string(lines_) + " pixels",
-                      error);
-      }
-      if (!page_) {
-        return refuse("a page of " + std::to_string(width_) + " x " + std::to_string(lines_) + " pixels at " +
-                          std::to_string(bits_) + " bits is larger than a page may be",
-                      error);
-      }
+      page_ = newPage(lines_, error);
+      if (!page_) return false;
     }
   } else if (!singleColour(frame.format) || !singleColour(frame_.format)) {
     // Only a colour page sent one colour at a time comes in several frames.
@@ -224,19 +226,8 @@ std::optional<Dib> PageAssembler::finish(std::string* error) {
     failed_ = true;  // handed over: nothing more comes of this assembler
     return page;
   }
-  std::optional<Dib> page;
-  try {
-    page = Dib::createForOverwrite(width_, lines, bits_, dotsPerMetre(dpi_), dotsPerMetre(dpi_));
-  } catch (const std::bad_alloc&) {
-    refuse("there is not enough memory for a page of " + std::to_string(width_) + " x " + std::to_string(lines) +
-               " pixels",
-           error);
-    return std::nullopt;
-  }
-  if (!page) {
-    refuse("a page of " + std::to_string(width_) + " x " + std::to_string(lines) + " pixels cannot be made", error);
-    return std::nullopt;
-  }
+  std::optional<Dib> page = newPage(lines, error);
+  if (!page) return std::nullopt;
   // Either lines that never came are cut off, or the rows of a scan whose
   // length was not known move into the page.
   for (int y = 0; y < lines; ++y) std::memcpy(page->row(y), targetRow(y), rowBytes_);

@@ -43,6 +43,8 @@ class PageAssembler {
 
  private:
   bool refuse(std::string reason, std::string* error);
+  // The page's image for lines rows; nullopt, refused, when it cannot be had.
+  std::optional<Dib> newPage(int lines, std::string* error);
   bool storeLine(const std::uint8_t* line, std::string* error);
   std::uint8_t* targetRow(int y);
 

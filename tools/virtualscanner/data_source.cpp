@@ -3,9 +3,20 @@
 #include <string>
 #include <utility>
 
+#include "app/scan/twain/bitmap_file.h"
+
 namespace ostrel::virtualscanner {
 
 using namespace twain;
+
+namespace {
+
+std::string describe(const Dib& page) {
+  return std::to_string(page.width()) + "x" + std::to_string(page.height()) + " " +
+         std::to_string(page.bitsPerPixel()) + " bits";
+}
+
+}  // namespace
 
 void DataSource::close(const char* how) {
   record_.line(how);
@@ -109,6 +120,62 @@ TW_UINT16 DataSource::setupFileTransfer(TW_UINT16 msg, TW_SETUPFILEXFER* setup) 
   const auto answer = fileSetup_.handle(msg, *setup, state_ == State::Transferring);
   if (!answer.record.empty()) record_.line(answer.record);
   return answer.returnCode == TWRC_SUCCESS ? TWRC_SUCCESS : fail(answer.condition);
+}
+
+TW_UINT16 DataSource::imageInfo(TW_IMAGEINFO* info) {
+  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
+  const Dib* page = transferPage("MSG_GET DAT_IMAGEINFO");
+  if (!page) return TWRC_FAILURE;
+  record_.line("MSG_GET DAT_IMAGEINFO");
+  const auto [xDpi, yDpi] = imageResolution();
+  describeImage(*page, xDpi, yDpi, *info);
+  return TWRC_SUCCESS;
+}
+
+TW_UINT16 DataSource::nativeTransfer(TW_HANDLE* image) {
+  if (state_ != State::Ready) {
+    record_.line("MSG_GET DAT_IMAGENATIVEXFER (refused: TWCC_SEQERROR)");
+    return fail(TWCC_SEQERROR);
+  }
+  const Dib* page = transferPage("MSG_GET DAT_IMAGENATIVEXFER");
+  if (!page) return TWRC_FAILURE;
+  TW_HANDLE handle = nativeImage(*page);
+  if (!handle) {
+    record_.line("MSG_GET DAT_IMAGENATIVEXFER (failed: TWCC_LOWMEMORY)");
+    return fail(TWCC_LOWMEMORY);
+  }
+  *image = handle;
+  record_.line("MSG_GET DAT_IMAGENATIVEXFER " + pageLabel() + " " + describe(*page));
+  pageHandedOver();
+  state_ = State::Transferring;
+  return TWRC_XFERDONE;
+}
+
+TW_UINT16 DataSource::memoryTransfer(TW_IMAGEMEMXFER* strip) {
+  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
+  const Dib* page = transferPage("MSG_GET DAT_IMAGEMEMXFER");
+  if (!page) return TWRC_FAILURE;
+  const bool first = !strips_.started();
+  const TW_UINT16 rc = strips_.next(*page, *strip);
+  if (rc == TWRC_FAILURE) return fail(TWCC_BADVALUE);
+  if (first) record_.line("MSG_GET DAT_IMAGEMEMXFER " + pageLabel() + " " + describe(*page));
+  state_ = State::Transferring;
+  if (rc == TWRC_XFERDONE) pageHandedOver();
+  return rc;
+}
+
+TW_UINT16 DataSource::fileTransfer() {
+  if (state_ != State::Ready) return fail(TWCC_SEQERROR);
+  const Dib* page = transferPage("MSG_GET DAT_IMAGEFILEXFER");
+  if (!page) return TWRC_FAILURE;
+  if (!writeBitmapFile(*page, fileSetup_.file())) {
+    record_.line("MSG_GET DAT_IMAGEFILEXFER (failed: cannot write " + fileSetup_.file() + ")");
+    return fail(TWCC_FILEWRITEERROR);
+  }
+  record_.line("MSG_GET DAT_IMAGEFILEXFER " + pageLabel() + " " + describe(*page));
+  pageHandedOver();
+  state_ = State::Transferring;
+  return TWRC_XFERDONE;
 }
 
 }  // namespace ostrel::virtualscanner

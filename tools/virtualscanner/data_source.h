@@ -2,10 +2,12 @@
 // A data source of our source manager, whatever kind it is (a virtual scanner,
 // a scanner reached through SANE). What every kind does alike lives here: the
 // sorting of the triplets an application sends, the TWAIN states 4 (open) to
-// 7 (transferring), capabilities, the frame, events, DAT_STATUS and the
-// set-up of file transfers, all noted in the session record. Each kind
-// supplies its pages and says when they are ready.
+// 7 (transferring), capabilities, the frame, events, DAT_STATUS, the set-up
+// of file transfers and the transfers themselves, all noted in the session
+// record. Each kind supplies its pages and says when they are ready.
 #include <deque>
+#include <string>
+#include <utility>
 
 #include "app/scan/twain/twain_protocol.h"
 #include "tools/virtualscanner/frame_layout.h"
@@ -49,10 +51,15 @@ class DataSource {
   // The page the next transfer brings, for DAT_IMAGELAYOUT.
   virtual twain::TW_UINT32 nextPageNumber() const = 0;
   virtual twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) = 0;
-  virtual twain::TW_UINT16 imageInfo(twain::TW_IMAGEINFO* info) = 0;
-  virtual twain::TW_UINT16 nativeTransfer(twain::TW_HANDLE* image) = 0;
-  virtual twain::TW_UINT16 memoryTransfer(twain::TW_IMAGEMEMXFER* strip) = 0;
-  virtual twain::TW_UINT16 fileTransfer() = 0;
+  // The page of the transfer under way; null when there is none, the failure
+  // then recorded and its condition noted.
+  virtual const Dib* transferPage(const char* triplet) = 0;
+  // How the session record names the page in hand.
+  virtual std::string pageLabel() const = 0;
+  // The horizontal and vertical resolution DAT_IMAGEINFO reports.
+  virtual std::pair<double, double> imageResolution() const = 0;
+  // The page in hand has gone whole to the application.
+  virtual void pageHandedOver() = 0;
 
   SourceCapabilities capabilities_;
   SessionRecord record_;
@@ -69,6 +76,10 @@ class DataSource {
   twain::TW_UINT16 userInterface(twain::TW_UINT16 msg, twain::TW_USERINTERFACE* ui);
   twain::TW_UINT16 layout(twain::TW_UINT16 msg, twain::TW_IMAGELAYOUT* layout);
   twain::TW_UINT16 setupFileTransfer(twain::TW_UINT16 msg, twain::TW_SETUPFILEXFER* setup);
+  twain::TW_UINT16 imageInfo(twain::TW_IMAGEINFO* info);
+  twain::TW_UINT16 nativeTransfer(twain::TW_HANDLE* image);
+  twain::TW_UINT16 memoryTransfer(twain::TW_IMAGEMEMXFER* strip);
+  twain::TW_UINT16 fileTransfer();
 };
 
 }  // namespace ostrel::virtualscanner

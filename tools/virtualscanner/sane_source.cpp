@@ -5,9 +5,7 @@
 #include <utility>
 
 #include "app/output/cleanup/depth_conversion.h"
-#include "app/scan/twain/bitmap_file.h"
 #include "app/scan/twain/custom_capabilities.h"
-#include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "platform/text.h"
 #include "tools/virtualscanner/page_renderer.h"
@@ -81,11 +79,6 @@ TW_UINT16 conditionFor(const std::optional<ReadEnd>& end) {
     case sane::DeviceStatus::AccessDenied: return TWCC_CHECKDEVICEONLINE;
     default: return TWCC_OPERATIONERROR;
   }
-}
-
-std::string describe(const Dib& page) {
-  return std::to_string(page.width()) + "x" + std::to_string(page.height()) + " " +
-         std::to_string(page.bitsPerPixel()) + " bits";
 }
 
 }  // namespace
@@ -240,7 +233,7 @@ Dib SaneDataSource::shape(Dib page) const {
   return shaped ? std::move(*shaped) : std::move(page);
 }
 
-const Dib* SaneDataSource::currentPage(const char* triplet) {
+const Dib* SaneDataSource::transferPage(const char* triplet) {
   if (current_) return &*current_;
   std::optional<Dib> page = reader_ ? reader_->takePage() : std::nullopt;
   if (!page) {
@@ -255,60 +248,11 @@ const Dib* SaneDataSource::currentPage(const char* triplet) {
   return &*current_;
 }
 
-TW_UINT16 SaneDataSource::nativeTransfer(TW_HANDLE* image) {
-  if (state_ != State::Ready) {
-    record_.line("MSG_GET DAT_IMAGENATIVEXFER (refused: TWCC_SEQERROR)");
-    return fail(TWCC_SEQERROR);
-  }
-  const Dib* page = currentPage("MSG_GET DAT_IMAGENATIVEXFER");
-  if (!page) return TWRC_FAILURE;
-  TW_HANDLE handle = nativeImage(*page);
-  if (!handle) {
-    record_.line("MSG_GET DAT_IMAGENATIVEXFER (failed: TWCC_LOWMEMORY)");
-    return fail(TWCC_LOWMEMORY);
-  }
-  *image = handle;
-  record_.line("MSG_GET DAT_IMAGENATIVEXFER page " + std::to_string(pagesTaken_) + " " + describe(*page));
-  current_.reset();
-  state_ = State::Transferring;
-  return TWRC_XFERDONE;
-}
+std::string SaneDataSource::pageLabel() const { return "page " + std::to_string(pagesTaken_); }
 
-TW_UINT16 SaneDataSource::imageInfo(TW_IMAGEINFO* info) {
-  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
-  const Dib* page = currentPage("MSG_GET DAT_IMAGEINFO");
-  if (!page) return TWRC_FAILURE;
-  record_.line("MSG_GET DAT_IMAGEINFO");
-  describeImage(*page, resolution_, resolution_, *info);
-  return TWRC_SUCCESS;
-}
+std::pair<double, double> SaneDataSource::imageResolution() const { return {resolution_, resolution_}; }
 
-TW_UINT16 SaneDataSource::memoryTransfer(TW_IMAGEMEMXFER* strip) {
-  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
-  const Dib* page = currentPage("MSG_GET DAT_IMAGEMEMXFER");
-  if (!page) return TWRC_FAILURE;
-  const bool first = !strips_.started();
-  const TW_UINT16 rc = strips_.next(*page, *strip);
-  if (rc == TWRC_FAILURE) return fail(TWCC_BADVALUE);
-  if (first) record_.line("MSG_GET DAT_IMAGEMEMXFER page " + std::to_string(pagesTaken_) + " " + describe(*page));
-  state_ = State::Transferring;
-  if (rc == TWRC_XFERDONE) current_.reset();
-  return rc;
-}
-
-TW_UINT16 SaneDataSource::fileTransfer() {
-  if (state_ != State::Ready) return fail(TWCC_SEQERROR);
-  const Dib* page = currentPage("MSG_GET DAT_IMAGEFILEXFER");
-  if (!page) return TWRC_FAILURE;
-  if (!writeBitmapFile(*page, fileSetup_.file())) {
-    record_.line("MSG_GET DAT_IMAGEFILEXFER (failed: cannot write " + fileSetup_.file() + ")");
-    return fail(TWCC_FILEWRITEERROR);
-  }
-  record_.line("MSG_GET DAT_IMAGEFILEXFER page " + std::to_string(pagesTaken_) + " " + describe(*page));
-  current_.reset();
-  state_ = State::Transferring;
-  return TWRC_XFERDONE;
-}
+void SaneDataSource::pageHandedOver() { current_.reset(); }
 
 TW_UINT16 SaneDataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pending) {
   pending->EOJ = 0;
@@ -322,7 +266,7 @@ TW_UINT16 SaneDataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pendi
         return fail(TWCC_SEQERROR);
       }
       // A page the application skips is read and dropped like any other.
-      if (state_ == State::Ready && !current_ && !currentPage("MSG_ENDXFER")) {
+      if (state_ == State::Ready && !current_ && !transferPage("MSG_ENDXFER")) {
         pending->Count = 0;
         return TWRC_SUCCESS;
       }

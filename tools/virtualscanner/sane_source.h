@@ -40,16 +40,15 @@ class SaneDataSource : public DataSource {
   twain::TW_UINT16 event(twain::TW_EVENT* event) override;
   twain::TW_UINT32 nextPageNumber() const override { return static_cast<twain::TW_UINT32>(pagesTaken_ + 1); }
   twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) override;
-  twain::TW_UINT16 imageInfo(twain::TW_IMAGEINFO* info) override;
-  twain::TW_UINT16 nativeTransfer(twain::TW_HANDLE* image) override;
-  twain::TW_UINT16 memoryTransfer(twain::TW_IMAGEMEMXFER* strip) override;
-  twain::TW_UINT16 fileTransfer() override;
+  // The page of the transfer under way, waited for when it is still being
+  // read; null when the batch has ended (the source then asks to be closed).
+  const Dib* transferPage(const char* triplet) override;
+  std::string pageLabel() const override;
+  std::pair<double, double> imageResolution() const override;
+  void pageHandedOver() override;
 
   // What the capabilities and the driver settings ask of the scanner.
   sane::ScanRequest request() const;
-  // The page of the transfer under way, waited for when it is still being
-  // read; null when the batch has ended (the source then asks to be closed).
-  const Dib* currentPage(const char* triplet);
   // The page as the application asked for it (depth, automatic colour).
   Dib shape(Dib page) const;
   // No more pages: back to state 5, asking to be closed.

@@ -1,14 +1,9 @@
 #include "tools/virtualscanner/virtual_source.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
-#include "app/scan/twain/bitmap_file.h"
 #include "platform/text.h"
-#include "tools/virtualscanner/dsm_memory.h"
 
 namespace ostrel::virtualscanner {
 
@@ -28,11 +23,6 @@ FrameInches bed(const VirtualDevice& d) { return {0, 0, bedWidthInches(d), bedLe
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string describe(const Dib& image) {
-  return std::to_string(image.width()) + "x" + std::to_string(image.height()) + " " +
-         std::to_string(image.bitsPerPixel()) + " bits";
 }
 
 }  // namespace
@@ -85,7 +75,7 @@ int VirtualDataSource::remaining() const {
   return limit > 0 ? std::min(sheets, std::max(0, limit - transfersDone_)) : sheets;
 }
 
-const Dib* VirtualDataSource::currentImage() {
+const Dib* VirtualDataSource::transferPage(const char* triplet) {
   if (current_) return &*current_;
   while (remaining() > 0) {
     const std::size_t sheet = nextSheet_;
@@ -121,68 +111,24 @@ const Dib* VirtualDataSource::currentImage() {
     strips_.restart();
     return &*current_;
   }
-  return nullptr;
-}
-
-// No readable sheet is left although the count said so: the feeder is empty.
-TW_UINT16 VirtualDataSource::noImage(const char* triplet) {
+  // No readable sheet is left although the count said so: the feeder is empty.
   record_.line(std::string(triplet) + " (failed: no readable page left)");
   state_ = State::Enabled;
   events_.push_back(MSG_CLOSEDSREQ);
-  return fail(TWCC_OPERATIONERROR);
+  fail(TWCC_OPERATIONERROR);
+  return nullptr;
 }
 
-TW_UINT16 VirtualDataSource::nativeTransfer(TW_HANDLE* image) {
-  if (state_ != State::Ready) {
-    record_.line("MSG_GET DAT_IMAGENATIVEXFER (refused: TWCC_SEQERROR)");
-    return fail(TWCC_SEQERROR);
-  }
-  const Dib* page = currentImage();
-  if (!page) return noImage("MSG_GET DAT_IMAGENATIVEXFER");
-  TW_HANDLE handle = nativeImage(*page);
-  if (!handle) return fail(TWCC_LOWMEMORY);
-  *image = handle;
-  record_.line("MSG_GET DAT_IMAGENATIVEXFER " + currentName_ + " " + describe(*page));
+std::string VirtualDataSource::pageLabel() const { return currentName_; }
+
+std::pair<double, double> VirtualDataSource::imageResolution() const {
+  return {capabilities_.fix32(ICAP_XRESOLUTION), capabilities_.fix32(ICAP_YRESOLUTION)};
+}
+
+// The page's memory is drawn over by the next one.
+void VirtualDataSource::pageHandedOver() {
   spare_ = std::move(current_);
   current_.reset();
-  state_ = State::Transferring;
-  return TWRC_XFERDONE;
-}
-
-TW_UINT16 VirtualDataSource::imageInfo(TW_IMAGEINFO* info) {
-  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
-  const Dib* page = currentImage();
-  if (!page) return noImage("MSG_GET DAT_IMAGEINFO");
-  record_.line("MSG_GET DAT_IMAGEINFO");
-  describeImage(*page, capabilities_.fix32(ICAP_XRESOLUTION), capabilities_.fix32(ICAP_YRESOLUTION), *info);
-  return TWRC_SUCCESS;
-}
-
-TW_UINT16 VirtualDataSource::memoryTransfer(TW_IMAGEMEMXFER* strip) {
-  if (state_ != State::Ready && state_ != State::Transferring) return fail(TWCC_SEQERROR);
-  const Dib* page = currentImage();
-  if (!page) return noImage("MSG_GET DAT_IMAGEMEMXFER");
-  const bool first = !strips_.started();
-  const TW_UINT16 rc = strips_.next(*page, *strip);
-  if (rc == TWRC_FAILURE) return fail(TWCC_BADVALUE);
-  if (first) record_.line("MSG_GET DAT_IMAGEMEMXFER " + currentName_ + " " + describe(*page));
-  state_ = State::Transferring;
-  if (rc == TWRC_XFERDONE) current_.reset();
-  return rc;
-}
-
-TW_UINT16 VirtualDataSource::fileTransfer() {
-  if (state_ != State::Ready) return fail(TWCC_SEQERROR);
-  const Dib* page = currentImage();
-  if (!page) return noImage("MSG_GET DAT_IMAGEFILEXFER");
-  if (!writeBitmapFile(*page, fileSetup_.file())) {
-    record_.line("MSG_GET DAT_IMAGEFILEXFER (failed: cannot write " + fileSetup_.file() + ")");
-    return fail(TWCC_FILEWRITEERROR);
-  }
-  record_.line("MSG_GET DAT_IMAGEFILEXFER " + currentName_ + " " + describe(*page));
-  current_.reset();
-  state_ = State::Transferring;
-  return TWRC_XFERDONE;
 }
 
 TW_UINT16 VirtualDataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pending) {

@@ -38,14 +38,12 @@ class VirtualDataSource : public DataSource {
     return static_cast<twain::TW_UINT32>(nextSheet_ / stride_ + 1);
   }
   twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) override;
-  twain::TW_UINT16 nativeTransfer(twain::TW_HANDLE* image) override;
-  twain::TW_UINT16 imageInfo(twain::TW_IMAGEINFO* info) override;
-  twain::TW_UINT16 memoryTransfer(twain::TW_IMAGEMEMXFER* strip) override;
-  twain::TW_UINT16 fileTransfer() override;
-
   // The image of the current transfer, rendered from the next readable sheet.
-  const Dib* currentImage();
-  twain::TW_UINT16 noImage(const char* triplet);
+  const Dib* transferPage(const char* triplet) override;
+  std::string pageLabel() const override;
+  std::pair<double, double> imageResolution() const override;
+  void pageHandedOver() override;
+
   int remaining() const;
 
   twain::TW_IDENTITY identity_;
