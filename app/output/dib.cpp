@@ -27,10 +27,6 @@ std::nullopt_t fail(std::string* error, const char* reason) {
   return std::nullopt;
 }
 
-// Largest image we accept: far above any scanner page, far below what would
-// exhaust memory on a bad header.
-constexpr std::size_t kMaxPixelBytes = std::size_t{1} << 30;
-
 }  // namespace
 
 std::size_t Dib::strideFor(int width, int bitsPerPixel) {

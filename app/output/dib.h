@@ -25,6 +25,9 @@ class Dib {
  public:
   static constexpr std::size_t kHeaderSize = 40;
   static constexpr int kMaxDimension = 65535;
+  // Largest pixel data we accept: far above any scanner page, far below what
+  // would exhaust memory on a bad header.
+  static constexpr std::size_t kMaxPixelBytes = std::size_t{1} << 30;
   // 300 dots per inch in dots per metre.
   static constexpr int kDotsPerMetre300 = 11811;
 

@@ -199,6 +199,22 @@ TEST(PageAssembler, FramesThatCannotMakeOnePageAreRefused) {
   EXPECT_NE(error.find("outside a frame"), std::string::npos) << error;
 }
 
+// A hand scan with no announced length stops at the line that makes it too
+// large for any page, instead of growing towards 65535 lines first.
+TEST(PageAssembler, AnUnknownLengthScanStopsWhereNoPageCouldHoldIt) {
+  constexpr int kWidth = 65535;  // rows of 65536 bytes once padded
+  const auto fitting = static_cast<int>(Dib::kMaxPixelBytes / Dib::strideFor(kWidth, 8));
+  PageAssembler assembler(300);
+  std::string error;
+  ASSERT_TRUE(assembler.beginFrame(frame(FrameFormat::Grey, kWidth, -1, 8, kWidth), &error)) << error;
+  const Bytes line(kWidth, 0x80);
+  int stored = 0;
+  while (stored <= fitting && assembler.add(line, &error)) ++stored;
+  EXPECT_EQ(stored, fitting);
+  EXPECT_NE(error.find("larger than a page may be"), std::string::npos) << error;
+  EXPECT_FALSE(assembler.endFrame(&error));
+}
+
 // A page that passes every check but cannot get its memory ends with a
 // reason, never with the process. Run in a child whose address space is
 // capped, so the allocation really fails; the child's exit code says whether

@@ -131,6 +131,11 @@ bool PageAssembler::storeLine(const std::uint8_t* line, std::string* error) {
   if (lines_ > 0 && frameLines_ >= lines_) return true;  // more than announced: dropped
   if (lines_ < 0) {
     if (frameLines_ >= Dib::kMaxDimension) return refuse("the scan is longer than a page may be", error);
+    // Stop at the line that makes the scan too large for any page, before
+    // holding gigabytes of rows that finish() could only refuse.
+    if ((static_cast<std::size_t>(frameLines_) + 1) * Dib::strideFor(width_, bits_) > Dib::kMaxPixelBytes) {
+      return refuse("the scan is larger than a page may be", error);
+    }
     const std::size_t needed = (static_cast<std::size_t>(frameLines_) + 1) * rowBytes_;
     if (rows_.size() < needed) {
       try {
