@@ -2,6 +2,7 @@
 // The imaging devices the system knows: one registry key per device under the
 // still-image device class in HKEY_LOCAL_MACHINE, named "0000", "0001", ...
 // Virtual scanners are registered there by ostrel-device.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@ inline constexpr std::string_view kImagingDeviceClassKey =
 
 // The largest device key index FindDriver probes.
 inline constexpr int kLastImagingDeviceIndex = 9999;
+
+// The longest model name ("DriverDesc") the program keeps: it is read through a
+// 20-unit buffer, so a longer model could never be matched to its data source.
+inline constexpr std::size_t kModelNameMax = 19;
 
 // The class key plus "\%04d".
 std::string imagingDeviceKeyPath(int index);

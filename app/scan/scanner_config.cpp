@@ -14,13 +14,6 @@
 
 namespace ostrel {
 
-namespace {
-
-// The model name is read through a 20-unit buffer.
-constexpr std::size_t kModelNameMax = 19;
-
-}  // namespace
-
 ScannerConfig::ScannerConfig() : resourceFile(resourceSettingPath(platform::programFolder())) {}
 
 int ScannerConfig::FindDriver(const std::string& deviceId) {

@@ -18,9 +18,6 @@ using platform::RegistryKey;
 
 constexpr const char* kVirtualDriverName = "libnvdriver.so";
 constexpr const char* kSaneDriverName = "libsanedriver.so";
-// The program reads a scanner's model through a 20-unit buffer; a longer
-// model could never be matched to its data source.
-constexpr std::size_t kModelNameMax = 19;
 
 // The key already registered for the identifier, else the first free index.
 std::string keyPathFor(const std::string& deviceId) {
