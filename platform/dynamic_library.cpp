@@ -24,4 +24,10 @@ void* DynamicLibrary::symbol(const char* name) const {
   return handle_ ? ::dlsym(handle_.get(), name) : nullptr;
 }
 
+std::string modulePathOf(const void* address) {
+  Dl_info info{};
+  if (::dladdr(address, &info) == 0 || !info.dli_fname) return {};
+  return info.dli_fname;
+}
+
 }  // namespace ostrel::platform

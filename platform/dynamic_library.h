@@ -28,4 +28,8 @@ class DynamicLibrary {
   std::unique_ptr<void, Closer> handle_;
 };
 
+// The file of the loaded program or library that holds address (a function of
+// the caller's own module, say); empty when the loader cannot tell.
+std::string modulePathOf(const void* address);
+
 }  // namespace ostrel::platform

@@ -3,14 +3,13 @@
 // library file: ostrel-device puts a copy of this library into each virtual
 // device's folder, so the library's own path names its device. (A copy rather
 // than a link, since the loader shares one mapping between links to one file.)
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 
 #include "app/scan/driver_interface.h"
+#include "platform/dynamic_library.h"
 #include "tools/virtualscanner/virtual_device.h"
 
 namespace {
@@ -23,11 +22,8 @@ std::optional<VirtualDevice>& loadedDevice() {
   return device;
 }
 
-std::string ownPath() {
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&ownPath), &info) == 0 || !info.dli_fname) return {};
-  return info.dli_fname;
-}
+// This library's own file: dladdr on one of its functions.
+std::string ownPath() { return ostrel::platform::modulePathOf(reinterpret_cast<const void*>(&ownPath)); }
 
 std::uint16_t size16(int value) { return static_cast<std::uint16_t>(std::clamp(value, 0, 0xFFFF)); }
 

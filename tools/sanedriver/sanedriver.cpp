@@ -4,8 +4,6 @@
 // library into each such device's folder, so the library's own path names its
 // device (a copy rather than a link, since the loader shares one mapping
 // between links to one file). Nothing thrown inside crosses the exports.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -13,6 +11,7 @@
 #include <string>
 
 #include "app/scan/driver_interface.h"
+#include "platform/dynamic_library.h"
 #include "tools/sanescanner/sane_device.h"
 #include "tools/sanescanner/sane_device_settings.h"
 
@@ -33,11 +32,8 @@ Driver& driver() {
   return state;
 }
 
-std::string ownPath() {
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&ownPath), &info) == 0 || !info.dli_fname) return {};
-  return info.dli_fname;
-}
+// This library's own file: dladdr on one of its functions.
+std::string ownPath() { return ostrel::platform::modulePathOf(reinterpret_cast<const void*>(&ownPath)); }
 
 std::uint16_t size16(double millimetres) {
   return static_cast<std::uint16_t>(std::clamp(ostrel::sane::threeHundredths(millimetres), 0, 0xFFFF));
