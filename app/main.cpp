@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
-#include "app/core/twain_scan_session.h"
+#include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/pending_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "app/ui/device_watcher.h"

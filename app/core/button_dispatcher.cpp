@@ -1,6 +1,6 @@
 #include "app/core/button_dispatcher.h"
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "app/core/localized_text.h"
 #include "app/core/manager_messages.h"
 

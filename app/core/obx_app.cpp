@@ -1,6 +1,6 @@
 #include "app/core/obx_app.h"
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/manager_messages.h"
 #include "app/core/startup_marker.h"

@@ -1,6 +1,6 @@
 #include "app/delivery/pending_delivery.h"
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 // dialogs and program launch are still being built: every request becomes one
 // activity-log line saying what was asked and that it was not carried out. The
 // files are left where they were written, since nothing has taken them.
-#include "app/delivery/destination_delivery.h"
+#include "app/scan/job/destination_delivery.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "app/scan/scanner_config.h"
 #include "platform/ini_file.h"
 

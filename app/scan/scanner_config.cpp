@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/core/activity_log.h"
-#include "app/scan/driver_interface.h"
-#include "app/scan/imaging_devices.h"
+#include "platform/activity_log.h"
+#include "scanners/protocol/driver_interface.h"
+#include "scanners/protocol/imaging_devices.h"
 #include "app/settings/localized_text.h"
 #include "platform/dynamic_library.h"
 #include "platform/environment.h"

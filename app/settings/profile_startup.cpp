@@ -6,7 +6,7 @@
 #include <functional>
 #include <system_error>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/environment.h"
 #include "platform/text.h"
 

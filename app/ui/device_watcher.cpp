@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/environment.h"
 #include "platform/registry_store.h"
 

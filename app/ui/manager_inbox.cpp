@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 
 namespace ostrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's logic asking the user, answered with Qt's message boxes and
 // file dialogs.
-#include "app/core/user_interface.h"
+#include "app/scan/user_interface.h"
 
 namespace ostrel {
 

@@ -4,10 +4,10 @@
 // 1-bit; barcode reading of a colour page, both passes, 80 ms.
 #include <benchmark/benchmark.h>
 
-#include "app/core/user_interface.h"
-#include "app/output/barcode/barcode_reader.h"
-#include "app/output/cleanup/blank_page.h"
-#include "app/output/cleanup/rotation.h"
+#include "app/scan/page_steps/page_steps.h"
+#include "imaging/barcode/barcode_reader.h"
+#include "imaging/cleanup/blank_page.h"
+#include "imaging/cleanup/rotation.h"
 #include "tools/pagegen/page_generator.h"
 
 namespace {
@@ -55,13 +55,6 @@ void BlankTest(benchmark::State& state) {
 }
 BENCHMARK(BlankTest)->ArgsProduct({{24, 8, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
-class SilentInterface : public UserInterface {
- public:
-  void showMessage(std::string_view, MessageKind) override {}
-  std::optional<std::string> browseForFolder(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> askSaveName(const SaveNameRequest&) override { return {}; }
-};
-
 // Argument 0: no barcode, so both passes run; 1: a Code 128 turned a quarter
 // half a centimetre from the bottom edge, found by the second pass; 2: an
 // upright Code 128 against the top edge, found by the first.
@@ -71,8 +64,7 @@ void ReadBarcodesColour(benchmark::State& state) {
   if (state.range(0) == 1) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1200, 2700, 0, 0, 90});
   if (state.range(0) == 2) pageSpec.barcodes.push_back({pagegen::Symbology::Code128, "BATCH-0017", 1000, 20});
   const Dib page = *pagegen::generatePage(pageSpec);
-  SilentInterface ui;
-  for (auto _ : state) benchmark::DoNotOptimize(ReadBarcodes(page, 128, ui));
+  for (auto _ : state) benchmark::DoNotOptimize(ReadBarcodes(page, 128));
 }
 BENCHMARK(ReadBarcodesColour)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 

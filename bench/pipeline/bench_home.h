@@ -4,7 +4,7 @@
 // benchmark sets up.
 #include <string>
 
-#include "app/core/user_interface.h"
+#include "app/scan/user_interface.h"
 
 namespace ostrel::bench {
 

@@ -12,11 +12,11 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include "app/core/twain_scan_session.h"
+#include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/pending_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "bench/pipeline/bench_home.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 
 namespace {
 

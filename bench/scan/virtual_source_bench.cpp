@@ -14,15 +14,15 @@
 
 #include <filesystem>
 
-#include "app/scan/twain/bitmap_file.h"
-#include "app/scan/twain/twain_protocol.h"
+#include "scanners/protocol/bitmap_file.h"
+#include "scanners/protocol/twain_protocol.h"
 #include "bench/support/temporary_folder.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 #include "tools/pagegen/page_generator.h"
-#include "tools/virtualscanner/dsm_memory.h"
-#include "tools/virtualscanner/source_page.h"
-#include "tools/virtualscanner/page_renderer.h"
-#include "tools/virtualscanner/source_manager.h"
+#include "scanners/sourcemanager/dsm_memory.h"
+#include "scanners/sourcemanager/source_page.h"
+#include "scanners/sourcemanager/page_renderer.h"
+#include "scanners/sourcemanager/source_manager.h"
 
 namespace {
 

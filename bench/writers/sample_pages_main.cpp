@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/output/writers/image_file_writers.h"
+#include "imaging/writers/image_file_writers.h"
 #include "tests/writers/sample_pages.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/output/pdf/pdf_writer.h"
-#include "app/output/writers/ccitt_g4.h"
-#include "app/output/writers/image_file_writers.h"
-#include "app/output/writers/jpeg_encoder.h"
-#include "app/output/writers/tiff_writer.h"
+#include "imaging/pdf/pdf_writer.h"
+#include "imaging/writers/ccitt_g4.h"
+#include "imaging/writers/image_file_writers.h"
+#include "imaging/writers/jpeg_encoder.h"
+#include "imaging/writers/tiff_writer.h"
 #include "bench/support/temporary_folder.h"
 #include "tests/writers/sample_pages.h"
 

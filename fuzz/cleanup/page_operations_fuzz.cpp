@@ -9,25 +9,18 @@
 #include <span>
 #include <string>
 
-#include "app/core/user_interface.h"
-#include "app/output/barcode/barcode_reader.h"
-#include "app/output/cleanup/blank_page.h"
-#include "app/output/cleanup/depth_conversion.h"
-#include "app/output/cleanup/edge_cleanup.h"
-#include "app/output/cleanup/preview_processing.h"
-#include "app/output/cleanup/rotation.h"
-#include "app/output/cleanup/stitching.h"
+#include "app/scan/page_steps/page_steps.h"
+#include "imaging/barcode/barcode_reader.h"
+#include "imaging/cleanup/blank_page.h"
+#include "imaging/cleanup/depth_conversion.h"
+#include "imaging/cleanup/edge_cleanup.h"
+#include "imaging/cleanup/preview_processing.h"
+#include "imaging/cleanup/rotation.h"
+#include "imaging/cleanup/stitching.h"
 
 namespace {
 
 using namespace ostrel;
-
-class SilentInterface : public UserInterface {
- public:
-  void showMessage(std::string_view, MessageKind) override {}
-  std::optional<std::string> browseForFolder(std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> askSaveName(const SaveNameRequest&) override { return {}; }
-};
 
 void expect(bool condition) {
   if (!condition) std::abort();
@@ -87,8 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The reader is slow on large pages; small ones exercise it just as well.
   if (page->width() <= 512 && page->height() <= 512) {
-    SilentInterface ui;
-    const BarcodeReading reading = ReadBarcodes(*page, profile.threshold, ui);
+      const BarcodeReading reading = ReadBarcodes(*page, profile.threshold);
     expect(reading.count >= 0);  // small pages never fail
     expect(reading.count > 0 || reading.text.empty());
   }

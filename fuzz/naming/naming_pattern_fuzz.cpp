@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/output/naming/naming_pattern.h"
+#include "app/scan/naming/naming_pattern.h"
 
 namespace {
 

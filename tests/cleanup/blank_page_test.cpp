@@ -1,5 +1,6 @@
-#include "app/output/cleanup/blank_page.h"
-#include "app/output/cleanup/blank_page_library.h"
+#include "imaging/cleanup/blank_page.h"
+#include "app/scan/page_steps/page_steps.h"
+#include "imaging/cleanup/blank_page_library.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/output/cleanup/depth_conversion.h"
+#include "imaging/cleanup/depth_conversion.h"
 #include "tests/cleanup/pixels.h"
 #include "tests/support/temp_home.h"
 #include "tools/pagegen/canvas.h"
+#include "imaging/image_file_reader.h"
 #include "tools/pagegen/page_files.h"
 #include "tools/pagegen/page_generator.h"
 #include "tools/pagegen/writing.h"
@@ -220,7 +222,7 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
     std::string file, answer, backing;
     fields >> file >> answer >> backing;
     std::string error;
-    const auto page = pagegen::loadPage(folder + file, &error);
+    const auto page = readImageFile(folder + file, &error);
     ASSERT_TRUE(page) << file << ": " << error;
     const bool blank = IsBlankPage(*page, profileFor(page->xDpi(), backing == "black"));
     ++pages;

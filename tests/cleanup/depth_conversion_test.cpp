@@ -1,4 +1,4 @@
-#include "app/output/cleanup/depth_conversion.h"
+#include "imaging/cleanup/depth_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "app/output/cleanup/edge_cleanup.h"
+#include "imaging/cleanup/edge_cleanup.h"
+#include "app/scan/page_steps/page_steps.h"
 
 #include <gtest/gtest.h>
 

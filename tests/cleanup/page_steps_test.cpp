@@ -1,9 +1,10 @@
-#include "app/output/page_steps/page_stitcher.h"
-#include "app/output/page_steps/page_steps.h"
+#include "app/scan/page_steps/page_stitcher.h"
+#include "app/scan/page_steps/page_steps.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/cleanup/pixels.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -37,6 +38,18 @@ TEST(CleanEdgesByProfile, OnlyWhenEdgeCleanUpIsOne) {
   EXPECT_EQ(pixelAt(cleanEdgesByProfile(page.clone(), profile), 0, 0), pixelAt(page, 0, 0));
   profile.edgeCleanUp = 1;
   EXPECT_EQ(pixelAt(cleanEdgesByProfile(page.clone(), profile), 0, 0), 0u);
+}
+
+TEST(ReadBarcodesByProfile, AFailureOfTheReaderIsShown) {
+  CScanSetting profile;
+  testing::RecordingUserInterface ui;
+  const Dib huge = *Dib::create(65535, 4200, 1);  // 34 MB, but 275 MB to analyse
+  EXPECT_EQ(readBarcodesByProfile(huge, profile, ui).count, -1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+  EXPECT_EQ(ui.messages[0].text, "The page is too large to read barcodes from.");
+  EXPECT_TRUE(readBarcodesByProfile(*Dib::create(40, 40, 8), profile, ui).error.empty());
+  EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 CScanSetting stitching(int value) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/support/temp_home.h"
+#include "imaging/image_file_reader.h"
 #include "tools/pagegen/page_files.h"
 #include "tools/pagegen/page_generator.h"
 
@@ -122,7 +123,7 @@ TEST(PageFiles, PagesSurviveTheRoundTrip) {
     const auto page = pagegen::generatePage(everyFault(bits, 2));
     const std::string path = testing::tempRoot() + "/" + name;
     ASSERT_TRUE(pagegen::savePage(*page, path));
-    const auto back = pagegen::loadPage(path);
+    const auto back = readImageFile(path);
     ASSERT_TRUE(back) << name;
     EXPECT_EQ(back->bitsPerPixel(), bits);
     for (int y = 0; y < page->height(); y += 97) {
@@ -130,7 +131,7 @@ TEST(PageFiles, PagesSurviveTheRoundTrip) {
     }
   }
   std::string error;
-  EXPECT_FALSE(pagegen::loadPage(testing::tempRoot() + "/missing.png", &error));
+  EXPECT_FALSE(readImageFile(testing::tempRoot() + "/missing.png", &error));
   EXPECT_FALSE(error.empty());
 }
 

@@ -4,7 +4,7 @@
 // the operations are checked against the layout and not against themselves.
 #include <cstdint>
 
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 
 namespace ostrel::testing {
 

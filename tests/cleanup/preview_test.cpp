@@ -1,5 +1,5 @@
-#include "app/output/cleanup/colour_dropout.h"
-#include "app/output/cleanup/preview_processing.h"
+#include "imaging/cleanup/colour_dropout.h"
+#include "imaging/cleanup/preview_processing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/output/cleanup/rotation.h"
+#include "imaging/cleanup/rotation.h"
 
 #include <gtest/gtest.h>
 

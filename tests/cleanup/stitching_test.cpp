@@ -1,4 +1,5 @@
-#include "app/output/cleanup/stitching.h"
+#include "imaging/cleanup/stitching.h"
+#include "app/scan/page_steps/page_steps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/output/barcode/two_level_image.h"
+#include "imaging/barcode/two_level_image.h"
 
 #include <gtest/gtest.h>
 

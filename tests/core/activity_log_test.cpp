@@ -1,4 +1,4 @@
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

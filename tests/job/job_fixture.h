@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/delivery/destination_delivery.h"
+#include "app/scan/job/destination_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_home.h"

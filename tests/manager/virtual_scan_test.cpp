@@ -5,7 +5,7 @@
 
 #include "app/core/button_dispatcher.h"
 #include "app/core/configured_scanner.h"
-#include "app/core/twain_scan_session.h"
+#include "app/scan/twain/twain_scan_session.h"
 #include "tests/manager/child_process.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"

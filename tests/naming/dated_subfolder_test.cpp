@@ -1,4 +1,4 @@
-#include "app/output/naming/dated_subfolder.h"
+#include "app/scan/naming/dated_subfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/output/naming/file_namer.h"
+#include "app/scan/naming/file_namer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/output/naming/naming_pattern.h"
+#include "app/scan/naming/naming_pattern.h"
 
 #include <gtest/gtest.h>
 

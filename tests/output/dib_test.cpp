@@ -1,4 +1,4 @@
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Pages from frames: every layout a scanner may send, fed in awkward pieces,
 // and every kind of frame no page can be made of.
-#include "tools/sanescanner/page_assembler.h"
+#include "scanners/sane/page_assembler.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

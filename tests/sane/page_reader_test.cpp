@@ -1,7 +1,7 @@
 // The helper thread that reads pages, driven by a scripted scanner: sheets
 // are fed only when asked for, every way a batch ends, and the scanner never
 // cancelled while a read is under way.
-#include "tools/sanescanner/page_reader.h"
+#include "scanners/sane/page_reader.h"
 
 #include <gtest/gtest.h>
 

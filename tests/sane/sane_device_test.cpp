@@ -6,8 +6,8 @@
 #include "tests/sane/sane_test_backend.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/tool_run.h"
-#include "tools/sanescanner/page_reader.h"
-#include "tools/sanescanner/sane_device.h"
+#include "scanners/sane/page_reader.h"
+#include "scanners/sane/sane_device.h"
 
 namespace ostrel::sane {
 namespace {

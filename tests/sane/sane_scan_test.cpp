@@ -8,7 +8,7 @@
 
 #include "app/core/button_dispatcher.h"
 #include "app/core/configured_scanner.h"
-#include "app/core/twain_scan_session.h"
+#include "app/scan/twain/twain_scan_session.h"
 #include "app/scan/twain/button_scan.h"
 #include "app/scan/twain/first_event.h"
 #include "tests/manager/log_reader.h"
@@ -17,7 +17,7 @@
 #include "tests/scan/virtual_scanner_fixture.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_home.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 
 namespace ostrel {
 namespace {

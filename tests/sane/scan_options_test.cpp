@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "tools/sanescanner/scan_options.h"
-#include "tools/sanescanner/scanner_setup.h"
+#include "scanners/sane/scan_options.h"
+#include "scanners/sane/scanner_setup.h"
 
 namespace ostrel::sane {
 namespace {

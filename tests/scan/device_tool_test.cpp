@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
-#include "app/scan/imaging_devices.h"
+#include "scanners/protocol/imaging_devices.h"
 #include "app/scan/scanner_config.h"
 #include "platform/registry_store.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/tool_run.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 
 namespace ostrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/virtualscanner/page_renderer.h"
+#include "scanners/sourcemanager/page_renderer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/core/activity_log.h"
-#include "app/scan/imaging_devices.h"
+#include "platform/activity_log.h"
+#include "scanners/protocol/imaging_devices.h"
 #include "platform/ini_file.h"
 #include "platform/registry_store.h"
 #include "tests/support/temp_home.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 
 namespace ostrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/virtualscanner/source_manager.h"
+#include "scanners/sourcemanager/source_manager.h"
 
 #include <gtest/gtest.h>
 

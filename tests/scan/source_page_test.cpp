@@ -1,6 +1,6 @@
 // The image files a virtual feeder takes, each read with FreeImage into a sheet
 // at the file's own resolution.
-#include "tools/virtualscanner/source_page.h"
+#include "scanners/sourcemanager/source_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Our TWAIN header against the published layout: sources built elsewhere read
 // these structures byte for byte, so a packing slip breaks every session.
-#include "app/scan/twain/twain_protocol.h"
+#include "scanners/protocol/twain_protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <sstream>
 
-#include "app/scan/twain/bitmap_file.h"
+#include "scanners/protocol/bitmap_file.h"
 #include "platform/text.h"
 #include "tests/support/temp_home.h"
-#include "tools/ostrel-device/device_registration.h"
+#include "scanners/ostrel-device/device_registration.h"
 
 namespace ostrel::testing {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 #include "app/scan/scanner_config.h"
 #include "app/scan/twain/button_data_source.h"
-#include "tools/virtualscanner/virtual_device.h"
+#include "scanners/sourcemanager/virtual_device.h"
 
 namespace ostrel::testing {
 

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/environment.h"
 #include "tests/settings/settings_test_support.h"
 #include "tests/support/temp_home.h"

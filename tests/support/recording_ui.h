@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/user_interface.h"
+#include "app/scan/user_interface.h"
 
 namespace ostrel::testing {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 
 namespace ostrel::testing {
 

@@ -1,4 +1,4 @@
-#include "app/output/writers/image_file_writers.h"
+#include "imaging/writers/image_file_writers.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

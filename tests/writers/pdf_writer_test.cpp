@@ -1,4 +1,4 @@
-#include "app/output/pdf/pdf_writer.h"
+#include "imaging/pdf/pdf_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "app/output/ocr/recognition_engine.h"
+#include "imaging/ocr/recognition_engine.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <ctime>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/environment.h"
 #include "tests/support/temp_home.h"
 

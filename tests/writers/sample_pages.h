@@ -4,7 +4,7 @@
 // noise. Same arguments, same pixels.
 #include <cstdint>
 
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 
 namespace ostrel::testing {
 

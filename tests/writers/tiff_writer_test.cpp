@@ -1,4 +1,4 @@
-#include "app/output/writers/tiff_writer.h"
+#include "imaging/writers/tiff_writer.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

@@ -55,35 +55,4 @@ bool savePage(const Dib& page, const std::string& path) {
   return FreeImage_Save(format, bitmap.get(), path.c_str(), flags) != 0;
 }
 
-std::optional<Dib> loadPage(const std::string& path, std::string* error) {
-  const auto fail = [error](const char* reason) -> std::optional<Dib> {
-    if (error) *error = reason;
-    return std::nullopt;
-  };
-  const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-  if (format == FIF_UNKNOWN) return fail("not an image file FreeImage knows");
-  Bitmap bitmap(FreeImage_Load(format, path.c_str(), 0));
-  if (!bitmap) return fail("the image file cannot be read");
-  if (FreeImage_GetImageType(bitmap.get()) != FIT_BITMAP) return fail("not a plain bitmap");
-  const unsigned bits = FreeImage_GetBPP(bitmap.get());
-  if (bits != 1 && bits != 8 && bits != 24) {
-    bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
-    if (!bitmap) return fail("the image cannot be converted to 24 bits");
-  }
-  const int depth = static_cast<int>(FreeImage_GetBPP(bitmap.get()));
-  auto page = Dib::create(static_cast<int>(FreeImage_GetWidth(bitmap.get())),
-                          static_cast<int>(FreeImage_GetHeight(bitmap.get())), depth,
-                          static_cast<int>(FreeImage_GetDotsPerMeterX(bitmap.get())),
-                          static_cast<int>(FreeImage_GetDotsPerMeterY(bitmap.get())));
-  if (!page) return fail("the image's size is out of range");
-  if (const RGBQUAD* palette = FreeImage_GetPalette(bitmap.get())) {
-    for (int i = 0; i < page->paletteSize(); ++i) {
-      page->setPaletteEntry(i, {palette[i].rgbBlue, palette[i].rgbGreen, palette[i].rgbRed, 0});
-    }
-  }
-  copyRows(FreeImage_GetBits(bitmap.get()), FreeImage_GetPitch(bitmap.get()), page->pixels(), page->stride(),
-           page->height(), page->stride());
-  return page;
-}
-
 }  // namespace ostrel::pagegen

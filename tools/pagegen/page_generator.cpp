@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/output/cleanup/depth_conversion.h"
+#include "imaging/cleanup/depth_conversion.h"
 #include "tools/pagegen/barcode_drawing.h"
 #include "tools/pagegen/canvas.h"
 #include "tools/pagegen/defects.h"

@@ -1,6 +1,6 @@
 #include "app/scan/job/barcode_in_name.h"
 
-#include "app/output/naming/naming_pattern.h"
+#include "app/scan/naming/naming_pattern.h"
 
 namespace ostrel {
 

@@ -1,6 +1,6 @@
 #include "app/scan/job/batch_output.h"
 
-#include "app/output/writers/image_file_writers.h"
+#include "imaging/writers/image_file_writers.h"
 
 namespace ostrel {
 

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/output/naming/file_namer.h"
-#include "app/output/pdf/pdf_writer.h"
-#include "app/output/writers/counter_rules.h"
-#include "app/output/writers/tiff_writer.h"
+#include "app/scan/naming/file_namer.h"
+#include "imaging/pdf/pdf_writer.h"
+#include "imaging/writers/counter_rules.h"
+#include "imaging/writers/tiff_writer.h"
 
 namespace ostrel {
 

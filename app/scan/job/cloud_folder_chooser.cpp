@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/dynamic_library.h"
 #include "platform/text.h"
 

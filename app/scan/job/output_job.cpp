@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/core/activity_log.h"
-#include "app/output/cleanup/blank_page.h"
-#include "app/output/cleanup/depth_conversion.h"
-#include "app/output/page_steps/page_steps.h"
+#include "platform/activity_log.h"
+#include "imaging/cleanup/depth_conversion.h"
+#include "app/scan/page_steps/page_steps.h"
 #include "app/scan/job/barcode_in_name.h"
 #include "app/scan/job/cloud_folder_chooser.h"
 #include "app/scan/job/output_folder.h"

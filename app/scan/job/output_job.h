@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/core/manager_interfaces.h"
-#include "app/core/user_interface.h"
-#include "app/delivery/destination_delivery.h"
-#include "app/output/naming/file_namer.h"
-#include "app/output/ocr/recognition_engine.h"
-#include "app/output/page_steps/page_stitcher.h"
+#include "app/scan/scan_interfaces.h"
+#include "app/scan/user_interface.h"
+#include "app/scan/job/destination_delivery.h"
+#include "app/scan/naming/file_namer.h"
+#include "imaging/ocr/recognition_engine.h"
+#include "app/scan/page_steps/page_stitcher.h"
 #include "app/scan/job/batch_output.h"
 #include "app/settings/localized_text.h"
 

@@ -1,6 +1,6 @@
 #include "app/scan/twain/button_data_source.h"
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 
 namespace ostrel {
 

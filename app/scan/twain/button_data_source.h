@@ -3,7 +3,7 @@
 // synchronously to the receiver (the manager hands it to the scan job); with
 // duplex on, the side flips after every image, so a missing back page shifts
 // every later side.
-#include "app/output/dib.h"
+#include "imaging/dib.h"
 #include "app/scan/twain/twain_data_source.h"
 
 namespace ostrel {

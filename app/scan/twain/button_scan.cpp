@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/core/activity_log.h"
-#include "app/scan/twain/custom_capabilities.h"
+#include "platform/activity_log.h"
+#include "scanners/protocol/custom_capabilities.h"
 #include "app/scan/twain/first_event.h"
 #include "app/scan/twain/paper_sizes.h"
 #include "app/settings/localized_text.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/core/user_interface.h"
+#include "app/scan/user_interface.h"
 #include "app/scan/scanner_config.h"
 #include "app/scan/twain/button_data_source.h"
 #include "app/scan/twain/twain_manager.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/core/activity_log.h"
-#include "app/scan/twain/bitmap_file.h"
-#include "app/scan/twain/custom_capabilities.h"
+#include "platform/activity_log.h"
+#include "scanners/protocol/bitmap_file.h"
+#include "scanners/protocol/custom_capabilities.h"
 
 namespace ostrel {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 
 namespace ostrel {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/scan/twain/twain_manager.h"
-#include "app/scan/twain/twain_protocol.h"
+#include "scanners/protocol/twain_protocol.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "app/scan/twain/twain_data_source.h"
 #include "platform/environment.h"
 #include "platform/text.h"

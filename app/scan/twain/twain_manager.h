@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/output/dib.h"
-#include "app/scan/twain/twain_protocol.h"
+#include "imaging/dib.h"
+#include "scanners/protocol/twain_protocol.h"
 #include "platform/dynamic_library.h"
 
 namespace ostrel {

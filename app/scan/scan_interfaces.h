@@ -1,0 +1,34 @@
+#pragma once
+// What the manager asks of the scanning layer for one button press: the job
+// that turns pages into files and delivers them, and the pass of the feeder
+// that feeds it pages.
+#include "app/settings/profile_records.h"
+#include "imaging/dib.h"
+
+namespace ostrel {
+
+// One press's output: folder, files and delivery.
+class ScanJob {
+ public:
+  virtual ~ScanJob() = default;
+  virtual void loadRecognitionEngine() = 0;
+  // 1 when scanning may go on, 0 when it may not.
+  virtual int StartOutput(CButtonSetting& button) = 0;
+  // The cloud login of the last StartOutput failed.
+  virtual bool loginFailed() const = 0;
+  // Told by the session before its first page: pages alternate front and back.
+  virtual void setDuplex(bool duplex) = 0;
+  // The page step; side 0 front, 1 back. 0 stops the transfers.
+  virtual int HandlePage(Dib page, int side) = 0;
+  virtual int FinishOutput() = 0;
+};
+
+// One pass of the feeder through the scanner's data source; every page goes to
+// the job before the next one is transferred. Marks the scanner busy meanwhile.
+class ScanSession {
+ public:
+  virtual ~ScanSession() = default;
+  virtual void run(CButtonSetting& button, ScanJob& job) = 0;
+};
+
+}  // namespace ostrel

@@ -1,7 +1,0 @@
-#include "app/version.h"
-
-namespace ostrel {
-
-const char* versionText() { return "0.1.0"; }
-
-}  // namespace ostrel

@@ -1,0 +1,49 @@
+#pragma once
+// A TIFF file written one page at a time with libtiff, each page its own
+// directory appended as it arrives, so memory stays flat whatever the page count.
+// Compression follows each page: CCITT Group 4 for 1-bit pages (min-is-white),
+// JPEG for grey and colour pages (colour as YCbCr). Resolution is written in
+// whole dots per inch, truncated from the page's dots per metre (11811 -> 299);
+// a page without a resolution gets none.
+//
+// Finish contract: the file is a valid TIFF holding every page added so far
+// after each successful addPage(), even if the process dies later. finish()
+// closes the file and says whether it is complete; a writer destroyed without
+// finish() finishes in its destructor, so the file stays valid, but the outcome
+// is then lost to the caller. A writer that received no page removes its file
+// when it finishes: an empty TIFF is not a valid file.
+#include <memory>
+#include <string>
+
+#include "imaging/dib.h"
+#include "imaging/writers/write_result.h"
+
+namespace ostrel::writers {
+
+class TiffWriter {
+ public:
+  // Creates (or truncates) the file at once; a failure shows in ok() and every
+  // later call reports it.
+  explicit TiffWriter(std::string path);
+  ~TiffWriter();
+  TiffWriter(TiffWriter&&) noexcept;
+  TiffWriter& operator=(TiffWriter&&) noexcept;
+
+  bool ok() const;
+  const std::string& path() const;
+  int pageCount() const;
+
+  // Appends the page as the next directory. After a failure the file keeps the
+  // pages written before it, and further pages are refused.
+  WriteResult addPage(const Dib& page);
+  // Closes the file. Success only when every page went in and the file holds at
+  // least one; after a failed page the failure says how many pages are kept.
+  // Later calls return the same outcome.
+  WriteResult finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace ostrel::writers

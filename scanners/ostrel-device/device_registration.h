@@ -1,0 +1,45 @@
+#pragma once
+// Registering scanners: the imaging-device key in the registry store, and the
+// device's folder under "$APPDATA/Ostrel/devices/<id>/" with a copy of its
+// driver library (the virtual driver, or the SANE-backed one), the driver's
+// scanner.ini and the device INI.
+#include <string>
+#include <vector>
+
+#include "scanners/protocol/imaging_devices.h"
+#include "scanners/sane/sane_device_settings.h"
+#include "scanners/sourcemanager/virtual_device.h"
+
+namespace ostrel::devicetool {
+
+struct Outcome {
+  bool ok = false;
+  std::string message;  // what was done, or why nothing was
+};
+
+// The folder that holds one folder per virtual device.
+std::string devicesFolder();
+
+// Empty when the identifier can name a device and its folder, else the reason.
+std::string checkDeviceId(const std::string& deviceId);
+
+// Adds the device, or updates the one registered under the same identifier.
+// driverLibrary is the virtual driver to copy into the device's folder.
+Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::VirtualDevice& device,
+                         const std::string& driverLibrary);
+
+// Adds a scanner reached through SANE, or updates the one registered under the
+// same identifier, once SANE has opened it. An empty model takes the model
+// SANE reports. driverLibrary is the SANE-backed driver to copy.
+Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings device,
+                      const std::string& driverLibrary);
+
+// Removes the device's key; its folder too when it lies in devicesFolder().
+Outcome removeDevice(const std::string& deviceId);
+
+std::vector<ImagingDevice> registeredDevices();
+
+// "virtual", "SANE <device name>", or "other" for a device this tool did not make.
+std::string deviceKind(const ImagingDevice& device);
+
+}  // namespace ostrel::devicetool

@@ -1,0 +1,193 @@
+// ostrel-device: registers virtual scanners and scanners reached through SANE
+// for the demo, the tests and users.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/environment.h"
+#include "platform/text.h"
+#include "scanners/ostrel-device/device_registration.h"
+#include "scanners/sane/sane_device.h"
+
+namespace {
+
+using ostrel::devicetool::Outcome;
+using ostrel::virtualscanner::VirtualDevice;
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  ostrel-device add-virtual DEVICE_ID MODEL [--vendor NAME] [--duplex] [--flatbed]\n"
+    "                [--no-feeder] [--ultrasonic] [--pages FOLDER]\n"
+    "                [--generate COUNT] [--blank PAGE,PAGE...] [--barcode PAGE=TEXT]... [--seed N]\n"
+    "                [--feeder-size WIDTHxLENGTH] [--flatbed-size WIDTHxLENGTH]\n"
+    "  ostrel-device add-sane DEVICE_ID SANE_NAME [--model MODEL] [--vendor NAME]\n"
+    "  ostrel-device sane-list\n"
+    "  ostrel-device list\n"
+    "  ostrel-device remove DEVICE_ID\n"
+    "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
+    "Without --pages the feeder holds COUNT generated Letter pages (page numbers from 1):\n"
+    "text-like pages, the --blank ones blank with scanner noise and dust, the --barcode\n"
+    "ones carrying a Code 128 barcode with TEXT. With --duplex the stack holds sides,\n"
+    "front and back in turn; a one-sided scan takes only the fronts.\n"
+    "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
+    "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
+    "19 characters. list shows each device's kind: virtual, SANE and its device, or other.\n";
+
+int usage(const std::string& problem) {
+  if (!problem.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problem.c_str());
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+int report(const Outcome& outcome) {
+  std::fprintf(outcome.ok ? stdout : stderr, "%s%s\n", outcome.ok ? "" : "ostrel-device: ",
+               outcome.message.c_str());
+  return outcome.ok ? 0 : 1;
+}
+
+bool parsePositive(std::string_view text, int& value) {
+  char tail = 0;
+  int number = 0;
+  if (std::sscanf(std::string(text).c_str(), "%d%c", &number, &tail) != 1 || number < 1) return false;
+  value = number;
+  return true;
+}
+
+bool parsePageList(std::string_view text, std::set<int>& pages) {
+  while (!text.empty()) {
+    const std::size_t comma = std::min(text.find(','), text.size());
+    int page = 0;
+    if (!parsePositive(text.substr(0, comma), page)) return false;
+    pages.insert(page);
+    text.remove_prefix(std::min(comma + 1, text.size()));
+  }
+  return true;
+}
+
+bool parseBarcode(std::string_view text, std::map<int, std::string>& barcodes) {
+  const std::size_t equals = text.find('=');
+  int page = 0;
+  if (equals == std::string_view::npos || equals + 1 == text.size()) return false;
+  if (!parsePositive(text.substr(0, equals), page)) return false;
+  barcodes[page] = std::string(text.substr(equals + 1));
+  return true;
+}
+
+bool parseSize(std::string_view text, int& width, int& length) {
+  char tail = 0;
+  int w = 0, l = 0;
+  if (std::sscanf(std::string(text).c_str(), "%dx%d%c", &w, &l, &tail) != 2) return false;
+  if (w < 0 || l < 0 || w > 0xFFFF || l > 0xFFFF) return false;
+  width = w;
+  length = l;
+  return true;
+}
+
+int addVirtual(const std::vector<std::string_view>& args) {
+  if (args.size() < 2) return usage("add-virtual needs DEVICE_ID and MODEL");
+  VirtualDevice device;
+  device.model = std::string(args[1]);
+  device.flatbedWidth = 2550;
+  device.flatbedLength = 3508;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (option == "--duplex") {
+      device.duplex = true;
+    } else if (option == "--flatbed") {
+      device.flatbed = true;
+    } else if (option == "--no-feeder") {
+      device.feeder = false;
+    } else if (option == "--ultrasonic") {
+      device.ultrasonic = true;
+    } else if (option == "--vendor" && hasValue) {
+      device.vendor = std::string(args[++i]);
+    } else if (option == "--pages" && hasValue) {
+      device.pagesFolder = std::string(args[++i]);
+    } else if (option == "--generate" && hasValue) {
+      if (!parsePositive(args[++i], device.generatedPages)) return usage("bad --generate");
+    } else if (option == "--blank" && hasValue) {
+      if (!parsePageList(args[++i], device.blankPages)) return usage("bad --blank");
+    } else if (option == "--barcode" && hasValue) {
+      if (!parseBarcode(args[++i], device.barcodePages)) return usage("bad --barcode");
+    } else if (option == "--seed" && hasValue) {
+      int seed = 0;
+      if (!parsePositive(args[++i], seed)) return usage("bad --seed");
+      device.seed = static_cast<std::uint64_t>(seed);
+    } else if (option == "--feeder-size" && hasValue) {
+      if (!parseSize(args[++i], device.feederWidth, device.feederLength)) return usage("bad --feeder-size");
+    } else if (option == "--flatbed-size" && hasValue) {
+      if (!parseSize(args[++i], device.flatbedWidth, device.flatbedLength)) return usage("bad --flatbed-size");
+    } else {
+      return usage("unknown or incomplete option " + std::string(option));
+    }
+  }
+  if (!device.feeder && !device.flatbed) return usage("a scanner needs a feeder or a flatbed");
+  if (!device.pagesFolder.empty() && device.generatedPages > 0) return usage("--pages and --generate exclude each other");
+  const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libnvdriver.so");
+  return report(ostrel::devicetool::addVirtualDevice(std::string(args[0]), device, driver));
+}
+
+int addSane(const std::vector<std::string_view>& args) {
+  if (args.size() < 2) return usage("add-sane needs DEVICE_ID and SANE_NAME");
+  ostrel::sane::SaneDeviceSettings device;
+  device.saneName = std::string(args[1]);
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (option == "--model" && hasValue) {
+      device.model = std::string(args[++i]);
+      if (device.model.empty()) return usage("bad --model");
+    } else if (option == "--vendor" && hasValue) {
+      device.vendor = std::string(args[++i]);
+    } else {
+      return usage("unknown or incomplete option " + std::string(option));
+    }
+  }
+  const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libsanedriver.so");
+  return report(ostrel::devicetool::addSaneDevice(std::string(args[0]), device, driver));
+}
+
+int saneList() {
+  std::string error;
+  const auto devices = ostrel::sane::listDevices(&error);
+  if (!devices) return report({false, error});
+  if (devices->empty()) std::fputs("SANE finds no scanner.\n", stderr);
+  for (const auto& device : *devices) {
+    std::printf("%s\t%s\t%s\t%s\n", device.name.c_str(), device.vendor.c_str(), device.model.c_str(),
+                device.type.c_str());
+  }
+  return 0;
+}
+
+int list() {
+  for (const auto& device : ostrel::devicetool::registeredDevices()) {
+    std::printf("%s\t%s\t%s\t%s\t%s\n", device.deviceId.c_str(), device.description.c_str(),
+                device.vendor.c_str(), ostrel::devicetool::deviceKind(device).c_str(), device.driverPath.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.empty()) return usage("");
+  const std::string_view command = args.front();
+  args.erase(args.begin());
+  if (command == "add-virtual") return addVirtual(args);
+  if (command == "add-sane") return addSane(args);
+  if (command == "sane-list" && args.empty()) return saneList();
+  if (command == "list" && args.empty()) return list();
+  if (command == "remove" && args.size() == 1) return report(ostrel::devicetool::removeDevice(std::string(args[0])));
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  return usage("unknown command or wrong arguments");
+}
