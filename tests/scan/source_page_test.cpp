@@ -81,6 +81,35 @@ TEST(SourcePage, EveryFeederFormatReadsAsASheet) {
   }
 }
 
+// Scanners save 16-bit grey and 48-bit colour; such a folder used to give a
+// stack without those pages.
+TEST(SourcePage, SixteenBitScansReadAsTheirHighByte) {
+  const std::string folder = testing::tempRoot() + "/";
+  for (const int channels : {1, 3}) {
+    std::string file = std::string(channels == 1 ? "P5" : "P6") + "\n40 20\n65535\n";
+    for (int y = 0; y < 20; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        // Left 0x0102, right 0xF0E0 in every channel but green on the right.
+        for (int channel = 0; channel < channels; ++channel) {
+          const bool dark = x < 20 || channel == 1;
+          file += dark ? std::string("\x01\x02", 2) : std::string("\xF0\xE0", 2);
+        }
+      }
+    }
+    const std::string path = folder + (channels == 1 ? "grey16.pgm" : "colour48.ppm");
+    testing::writeFile(path, file);
+    std::string error;
+    const auto sheet = readPageImage(path, &error);
+    ASSERT_TRUE(sheet) << path << ": " << error;
+    EXPECT_EQ(sheet->image.width(), 40);
+    const std::uint8_t* left = sheet->image.row(10) + 3 * 5;
+    const std::uint8_t* right = sheet->image.row(10) + 3 * 35;
+    EXPECT_EQ(left[2], 1);
+    EXPECT_EQ(right[2], 0xF0);
+    EXPECT_EQ(right[1], channels == 1 ? 0xF0 : 1);
+  }
+}
+
 TEST(SourcePage, FeederTakesImageFilesByExtension) {
   for (const char* name : {"A.PNG", "scan.TIFF", "x.jpeg", "y.Ppm"}) EXPECT_TRUE(isPageImageName(name)) << name;
   for (const char* name : {"notes.txt", "png", "archive.tif.gz", ""}) EXPECT_FALSE(isPageImageName(name)) << name;
