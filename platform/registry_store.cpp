@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 
 #include "platform/environment.h"
@@ -14,35 +16,87 @@ namespace ostrel::platform {
 
 namespace {
 
+// Orders names without case, so a std::map finds a name in any spelling.
+struct NoCaseLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return static_cast<unsigned char>(asciiLower(x)) < static_cast<unsigned char>(asciiLower(y));
+    });
+  }
+};
+
 // One hive file as a tree. File format, one key per header in depth-first order:
 //   [SOFTWARE\Maker\Product]
 //   @=sz:"default value"
 //   "Name"=expand_sz:"%HOME%/x"
 //   "Count"=dword:0000002a
 //   "Blob"=hex:01,02,ff
-struct KeyNode {
-  std::string name;
-  std::vector<RegistryValue> values;
-  std::vector<std::unique_ptr<KeyNode>> children;
+// Children and values stay in creation order for enumeration and writing; each
+// list has an index by name beside it, so loading, finding and listing a key
+// with many siblings does not compare every name with every other. A sorted
+// index keeps that bound whatever names a hand-made file holds.
+class KeyNode {
+ public:
+  explicit KeyNode(std::string name = {}) : name_(std::move(name)) {}
+
+  const std::string& name() const { return name_; }
+  const std::vector<RegistryValue>& values() const { return values_; }
+  const std::vector<std::unique_ptr<KeyNode>>& children() const { return children_; }
 
   KeyNode* child(std::string_view childName) const {
-    for (const auto& c : children) {
-      if (equalsNoCase(c->name, childName)) return c.get();
-    }
-    return nullptr;
+    const auto it = childIndex_.find(childName);
+    return it == childIndex_.end() ? nullptr : it->second;
   }
   KeyNode& ensureChild(std::string_view childName) {
     if (KeyNode* existing = child(childName)) return *existing;
-    children.push_back(std::make_unique<KeyNode>());
-    children.back()->name = std::string(childName);
-    return *children.back();
+    KeyNode* created = children_.emplace_back(std::make_unique<KeyNode>(std::string(childName))).get();
+    childIndex_.emplace(created->name_, created);
+    return *created;
   }
-  RegistryValue* value(std::string_view valueName) {
-    for (auto& v : values) {
-      if (equalsNoCase(v.name, valueName)) return &v;
+  bool removeChild(std::string_view childName) {
+    const auto it = childIndex_.find(childName);
+    if (it == childIndex_.end()) return false;
+    const KeyNode* gone = it->second;
+    childIndex_.erase(it);
+    std::erase_if(children_, [gone](const auto& c) { return c.get() == gone; });
+    return true;
+  }
+
+  const RegistryValue* value(std::string_view valueName) const {
+    const auto it = valueIndex_.find(valueName);
+    return it == valueIndex_.end() ? nullptr : &values_[it->second];
+  }
+  // Adds the value unless one of that name exists; the first one read wins.
+  void addValue(RegistryValue value) {
+    if (valueIndex_.try_emplace(value.name, values_.size()).second) values_.push_back(std::move(value));
+  }
+  // Replaces the value of that name in place, keeping the spelling it was
+  // created with, or adds it at the end.
+  void setValue(RegistryValue value) {
+    const auto it = valueIndex_.find(value.name);
+    if (it == valueIndex_.end()) return addValue(std::move(value));
+    value.name = values_[it->second].name;
+    values_[it->second] = std::move(value);
+  }
+  bool removeValue(std::string_view valueName) {
+    const auto it = valueIndex_.find(valueName);
+    if (it == valueIndex_.end()) return false;
+    const std::size_t removed = it->second;
+    valueIndex_.erase(it);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(removed));
+    for (auto& [name, index] : valueIndex_) {
+      if (index > removed) --index;
     }
-    return nullptr;
+    return true;
   }
+
+ private:
+  std::string name_;
+  std::vector<RegistryValue> values_;
+  std::vector<std::unique_ptr<KeyNode>> children_;
+  std::map<std::string, KeyNode*, NoCaseLess> childIndex_;
+  std::map<std::string, std::size_t, NoCaseLess> valueIndex_;
 };
 
 std::vector<std::string_view> splitKeyPath(std::string_view path) {
@@ -234,9 +288,7 @@ class HiveTree {
         current = validKeyPath(path) ? &ensure(path) : nullptr;
       } else if (current) {
         // Lines that do not parse (a hand edit gone wrong) are skipped, not fatal.
-        if (auto value = parseValueLine(line); value && !current->value(value->name)) {
-          current->values.push_back(std::move(*value));
-        }
+        if (auto value = parseValueLine(line)) current->addValue(std::move(*value));
       }
     }
   }
@@ -269,26 +321,20 @@ class HiveTree {
       parent = parent->child(part);
       if (!parent) return false;
     }
-    for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
-      if (equalsNoCase((*it)->name, last)) {
-        parent->children.erase(it);
-        return true;
-      }
-    }
-    return false;
+    return parent->removeChild(last);
   }
 
   std::string serialise(std::string_view hiveName) const {
     std::string out = "; Ostrel registry store: " + std::string(hiveName) + "\n";
-    for (const auto& child : root_.children) write(*child, child->name, out);
+    for (const auto& child : root_.children()) write(*child, child->name(), out);
     return out;
   }
 
  private:
   static void write(const KeyNode& node, const std::string& path, std::string& out) {
     out += "\n[" + path + "]\n";
-    for (const auto& value : node.values) out += formatValue(value) + "\n";
-    for (const auto& child : node.children) write(*child, path + "\\" + child->name, out);
+    for (const auto& value : node.values()) out += formatValue(value) + "\n";
+    for (const auto& child : node.children()) write(*child, path + "\\" + child->name(), out);
   }
 
   KeyNode root_;
@@ -357,25 +403,22 @@ std::optional<RegistryKey> RegistryKey::create(Hive hive, std::string_view path)
 std::optional<RegistryValue> RegistryKey::value(std::string_view name) const {
   const auto tree = snapshot(hive_);
   const KeyNode* node = tree->find(path_);
-  if (!node) return std::nullopt;
-  for (const auto& v : node->values) {
-    if (equalsNoCase(v.name, name)) return v;
-  }
-  return std::nullopt;
+  const RegistryValue* found = node ? node->value(name) : nullptr;
+  return found ? std::optional(*found) : std::nullopt;
 }
 
 std::optional<RegistryValue> RegistryKey::valueAt(std::size_t index) const {
   const auto tree = snapshot(hive_);
   const KeyNode* node = tree->find(path_);
-  if (!node || index >= node->values.size()) return std::nullopt;
-  return node->values[index];
+  if (!node || index >= node->values().size()) return std::nullopt;
+  return node->values()[index];
 }
 
 std::optional<std::string> RegistryKey::subkeyAt(std::size_t index) const {
   const auto tree = snapshot(hive_);
   const KeyNode* node = tree->find(path_);
-  if (!node || index >= node->children.size()) return std::nullopt;
-  return node->children[index]->name;
+  if (!node || index >= node->children().size()) return std::nullopt;
+  return node->children()[index]->name();
 }
 
 std::optional<std::string> RegistryKey::text(std::string_view name) const {
@@ -389,13 +432,7 @@ std::optional<std::string> RegistryKey::text(std::string_view name) const {
 bool RegistryKey::setValue(RegistryValue value) {
   if (!validName(value.name)) return false;
   return modifyHive(hive_, [&](HiveTree& tree) {
-    KeyNode& node = tree.ensure(path_);
-    if (RegistryValue* existing = node.value(value.name)) {
-      value.name = existing->name;  // keep the spelling it was created with
-      *existing = std::move(value);
-    } else {
-      node.values.push_back(std::move(value));
-    }
+    tree.ensure(path_).setValue(std::move(value));
     return true;
   });
 }
@@ -419,14 +456,7 @@ bool RegistryKey::setNumber(std::string_view name, std::uint32_t number) {
 bool RegistryKey::deleteValue(std::string_view name) {
   return modifyHive(hive_, [&](HiveTree& tree) {
     KeyNode* node = tree.find(path_);
-    if (!node) return false;
-    for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-      if (equalsNoCase(it->name, name)) {
-        node->values.erase(it);
-        return true;
-      }
-    }
-    return false;
+    return node && node->removeValue(name);
   });
 }
 

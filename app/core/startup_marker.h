@@ -17,7 +17,9 @@ std::string scannerFolder(std::string_view scannerName);
 
 std::string startupMarkerPath(std::string_view scannerName);
 
-// True when the marker says a manager runs (a missing marker reads as 0).
+// True when the marker says a manager runs (a missing marker reads as 0). A
+// marker over 64 KiB is first cut down to its lines within the first 64 KiB
+// (logged), by the write too, so neither parses more than that.
 bool readStartupMarker(std::string_view scannerName);
 void writeStartupMarker(std::string_view scannerName, bool running);
 

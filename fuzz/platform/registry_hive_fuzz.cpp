@@ -1,6 +1,7 @@
 // Loads arbitrary text as a hive file of the registry store, reads every key its
-// headers name, then changes an unrelated key: the rewrite that follows must keep
-// every key and value that could be read before it.
+// headers name (each value and subkey also looked up by name), then changes an
+// unrelated key: the rewrite that follows must keep every key and value that
+// could be read before it.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -27,12 +28,21 @@ struct KeyContents {
   std::vector<std::string> subkeys;
 };
 
+// Also checks that what enumeration lists is found by name in another spelling.
 std::optional<KeyContents> readKey(const std::string& path) {
   const auto key = RegistryKey::open(Hive::CurrentUser, path);
   if (!key) return std::nullopt;
   KeyContents contents{path, {}, {}};
-  for (std::size_t i = 0; auto value = key->valueAt(i); ++i) contents.values.push_back(*value);
-  for (std::size_t i = 0; auto name = key->subkeyAt(i); ++i) contents.subkeys.push_back(*name);
+  for (std::size_t i = 0; auto value = key->valueAt(i); ++i) {
+    if (key->value(ostrel::platform::asciiLowerCopy(value->name)) != value) std::abort();
+    contents.values.push_back(*value);
+  }
+  for (std::size_t i = 0; auto name = key->subkeyAt(i); ++i) {
+    if (!RegistryKey::open(Hive::CurrentUser, path + "\\" + ostrel::platform::asciiLowerCopy(*name))) {
+      std::abort();
+    }
+    contents.subkeys.push_back(*name);
+  }
   return contents;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 
 #include "app/core/manager_messages.h"
@@ -16,11 +17,13 @@
 namespace ostrel {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using testing::FakeInstallation;
 using testing::FakeJob;
 using testing::FakeProfiles;
 using testing::FakeScanner;
+using ::testing::HasSubstr;
 using ::testing::IsSupersetOf;
 using testing::Journal;
 using testing::logMessages;
@@ -161,6 +164,39 @@ TEST_F(Startup, StaleMarkerIsSearchedFifteenTimesThenTakenOver) {
   EXPECT_EQ(app.pendingEventCode(), 13);
   app.finish();
   EXPECT_EQ(markerValue(), "0");
+}
+
+// A marker of 10 MB: its own key first, then line upon line of others.
+void leaveHugeMarker(const std::string& scannerName, const char* startup) {
+  std::string text = std::string("[1]\r\nStartup=") + startup + "\r\n";
+  char line[32];
+  for (int i = 0; text.size() < 10'000'000; ++i) {
+    std::snprintf(line, sizeof line, "Pad%07d=0\r\n", i);
+    text += line;
+  }
+  testing::writeFile(startupMarkerPath(scannerName), text);
+}
+
+TEST_F(Startup, AHugeStaleMarkerIsReadFromItsHeadAndCutDown) {
+  leaveHugeMarker("Heron", "1");
+  COBXApp app = makeApp();
+  EXPECT_TRUE(app.start(line(kButton3Kind2)));
+  EXPECT_EQ(waits.size(), 15u);  // it still says a manager runs
+  EXPECT_EQ(app.pendingEventCode(), 13);
+  EXPECT_LE(std::filesystem::file_size(marker()), 65536u);
+  EXPECT_THAT(logMessages(), Contains(HasSubstr("Startup.txt is larger than")));
+  app.finish();
+  EXPECT_EQ(markerValue(), "0");
+  EXPECT_EQ(platform::GetPrivateProfileString("1", "Pad0000000", "absent", marker()), "0");
+}
+
+TEST_F(Startup, AHugeMarkerSayingNoManagerIsTakenAtOnce) {
+  leaveHugeMarker("Heron", "0");
+  COBXApp app = makeApp();
+  EXPECT_TRUE(app.start(line(kManagerEvent)));
+  EXPECT_TRUE(waits.empty());
+  EXPECT_EQ(markerValue(), "1");
+  EXPECT_LE(std::filesystem::file_size(marker()), 65536u);
 }
 
 TEST_F(Startup, UnknownEventWithoutManagerLeavesTheMarkerAtZero) {

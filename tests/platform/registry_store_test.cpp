@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "tests/support/temp_home.h"
 
 namespace ostrel::platform {
@@ -106,6 +109,87 @@ TEST(RegistryStore, HandEditedFilesWithBadLinesStillLoad) {
   EXPECT_FALSE(key->value("Hex"));
   EXPECT_FALSE(key->value("Big"));
   EXPECT_EQ(key->value("Num")->number, 10u);
+}
+
+TEST(RegistryStore, HandEditedDuplicatesKeepTheFirstOfEachName) {
+  writeFile(tempRoot() + "/registry/HKEY_LOCAL_MACHINE.reg",
+            "[Software\\Dup]\n\"Name\"=dword:00000001\n\"NAME\"=dword:00000002\n"
+            "[software\\DUP]\n\"name\"=dword:00000003\n\"Other\"=dword:00000004\n"
+            "[Software\\Dup\\Child]\n[SOFTWARE\\dup\\child]\n");
+  auto key = RegistryKey::open(Hive::LocalMachine, "Software\\Dup");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->value("name")->number, 1u);
+  EXPECT_EQ(key->valueAt(0)->name, "Name");
+  EXPECT_EQ(key->valueAt(1)->name, "Other");
+  EXPECT_FALSE(key->valueAt(2));
+  EXPECT_EQ(key->subkeyAt(0), "Child");
+  EXPECT_FALSE(key->subkeyAt(1));
+}
+
+TEST(RegistryStore, LookupsFollowDeletionsOfEarlierValuesAndKeys) {
+  auto key = RegistryKey::create(Hive::CurrentUser, "Software\\Order");
+  ASSERT_TRUE(key);
+  for (const char* name : {"First", "Second", "Third"}) ASSERT_TRUE(key->setString(name, name));
+  ASSERT_TRUE(key->deleteValue("FIRST"));
+  EXPECT_EQ(key->text("third"), "Third");
+  EXPECT_TRUE(key->setString("THIRD", "changed"));
+  EXPECT_EQ(key->valueAt(0)->name, "Second");
+  EXPECT_EQ(key->valueAt(1)->name, "Third");
+  EXPECT_EQ(key->valueAt(1)->text, "changed");
+  EXPECT_TRUE(key->setString("first", "again"));  // comes back last, as now spelled
+  EXPECT_EQ(key->valueAt(2)->name, "first");
+  EXPECT_FALSE(key->deleteValue("Fourth"));
+
+  for (const char* name : {"A", "B", "C"}) {
+    ASSERT_TRUE(RegistryKey::create(Hive::CurrentUser, std::string("Software\\Order\\") + name));
+  }
+  ASSERT_TRUE(deleteRegistryTree(Hive::CurrentUser, "Software\\Order\\a"));
+  EXPECT_TRUE(RegistryKey::open(Hive::CurrentUser, "Software\\Order\\c"));
+  ASSERT_TRUE(RegistryKey::create(Hive::CurrentUser, "Software\\Order\\a"));
+  EXPECT_EQ(key->subkeyAt(0), "B");
+  EXPECT_EQ(key->subkeyAt(1), "C");
+  EXPECT_EQ(key->subkeyAt(2), "a");
+}
+
+// Every sibling used to be compared with every other on load and on each lookup:
+// this took some 15 s. The bound only catches a return to that.
+TEST(RegistryStore, FortyThousandSiblingsLoadListAndChangeWithoutQuadraticCost) {
+  constexpr int kCount = 40000;
+  auto numbered = [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "n%05d", i);
+    return std::string(name);
+  };
+  std::string hive = "[Big]\n";
+  for (int i = kCount - 1; i >= 0; --i) hive += "\"" + numbered(i) + "\"=dword:00000001\n";
+  for (int i = kCount - 1; i >= 0; --i) hive += "[Big\\" + numbered(i) + "]\n\"v\"=sz:\"x\"\n";
+  writeFile(tempRoot() + "/registry/HKEY_LOCAL_MACHINE.reg", hive);
+
+  const auto started = std::chrono::steady_clock::now();
+  auto big = RegistryKey::open(Hive::LocalMachine, "BIG");
+  ASSERT_TRUE(big);
+  int listed = 0;
+  for (std::size_t i = 0; auto name = big->subkeyAt(i); ++i) {
+    ASSERT_EQ(*name, numbered(kCount - 1 - static_cast<int>(i)));  // file order, not sorted
+    auto child = RegistryKey::open(Hive::LocalMachine, "big\\N" + name->substr(1));
+    ASSERT_TRUE(child && child->text("V") == "x") << *name;
+    ++listed;
+  }
+  int values = 0;
+  for (std::size_t i = 0; auto value = big->valueAt(i); ++i) {
+    ASSERT_EQ(value->name, numbered(kCount - 1 - static_cast<int>(i)));
+    ASSERT_TRUE(big->value("N" + value->name.substr(1))) << value->name;
+    ++values;
+  }
+  ASSERT_TRUE(big->setNumber(numbered(0), 2));
+  ASSERT_TRUE(RegistryKey::create(Hive::LocalMachine, "Big\\" + numbered(kCount)));
+  const auto elapsed = std::chrono::steady_clock::now() - started;
+
+  EXPECT_EQ(listed, kCount);
+  EXPECT_EQ(values, kCount);
+  EXPECT_EQ(big->value(numbered(0))->number, 2u);
+  EXPECT_EQ(big->subkeyAt(kCount), numbered(kCount));
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 TEST(RegistryStore, KeysBeyondTheSystemLimitsAreRefusedAndSkipped) {
