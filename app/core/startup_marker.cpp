@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/core/activity_log.h"
+#include "platform/activity_log.h"
 #include "platform/environment.h"
 #include "platform/folder_lock.h"
 #include "platform/ini_file.h"
