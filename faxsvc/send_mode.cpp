@@ -130,13 +130,14 @@ std::string SendMode::storeReturnedFiles(const std::vector<ReturnedFile>& files)
   platform::createFolder(c_.paths.tif);
   std::string names;
   for (const auto& file : files) {
-    if (!isSafeFileName(file.name)) {
-      c_.log.write("Returned file name \"" + file.name + "\" is not a plain file name; refused.");
+    const std::string name(file.name);
+    if (!isSafeFileName(name)) {
+      c_.log.write("Returned file name \"" + name + "\" is not a plain file name; refused.");
       continue;
     }
-    const auto written = writeNewFile(c_.paths.tif, file.name, file.content);
+    const auto written = writeNewFile(c_.paths.tif, name, file.content);
     if (!written) {
-      c_.log.write("OutputToFile() failed. FileName: " + file.name);
+      c_.log.write("OutputToFile() failed. FileName: " + name);
       continue;
     }
     if (!names.empty()) names += ',';

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "faxsvc/connection_loop.h"
 #include "platform/ini_file.h"
@@ -303,6 +304,39 @@ TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
   EXPECT_FALSE(fs::exists(sendFolder() + "/NOSUCH.rlt"));
   EXPECT_FALSE(fs::exists(programDirectory + "/Tif/n.tif"));
   EXPECT_FALSE(fs::exists(programDirectory + "/Tif/m.tif"));
+}
+
+// The process's peak resident size starts over from the current one.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// VmHWM (the peak) or VmRSS of this process, in MiB.
+long memoryMiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(line.find(':') + 1)) / 1024;
+  }
+  return 0;
+}
+
+TEST_F(FaxFlowTest, AnAnswerInflatedWithCommasCostsNoMoreThanItsOwnSize) {
+  server.setAnswerReports(false);
+  initializeAndStart();
+  const std::string result = writeFile(sendFolder() + "/INFL.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
+  // 64 MiB of which all but the one file is a name list of commas.
+  auto frame = fakefax::conversionAnswerFrame("INFL", 7, std::string(kMaxMessageSize - 49 - 4 - 3, ','),
+                                              {fakefax::Bytes(3, 1)});
+  resetPeakMemory();
+  const long before = memoryMiB("VmRSS:");
+  const auto queued = std::chrono::steady_clock::now();
+  server.queueRaw('A', std::move(frame));
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intPages") == "7"; }, std::chrono::seconds(60)));
+  // Loose bounds that only catch a blow-up: 16.7 million empty names once
+  // took 2 GB and many seconds. The frame itself is 64 MiB.
+  EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(10));
+  EXPECT_LT(memoryMiB("VmHWM:") - before, 512);
+  EXPECT_EQ(resultValue(result, "intState"), "2");
+  EXPECT_EQ(resultValue(result, "strTifNames"), "");  // the one name is empty: refused
+  EXPECT_TRUE(fs::is_empty(programDirectory + "/Tif"));
 }
 
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {
