@@ -34,7 +34,7 @@ void ReceiveMode::handle(const MessageView& message, FaxLink& link, const Creden
     return;
   }
   platform::createFolder(c_.paths.recv);
-  const auto written = writeNewFile(c_.paths.recv, fax.fileName, fax.content, ".inf");
+  const auto written = recvFiles_.write(fax.fileName, fax.content);
   if (!written) {
     c_.log.write("OutputToFile() failed. FileName: " + fax.fileName);
     return;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "faxsvc/diagnostic_log.h"
@@ -60,11 +61,22 @@ struct FolderEntry {
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, std::string_view suffix,
                                                    int& error);
 
-// Writes a new file in `folder` and never touches an existing one: a taken name
-// gets a numbered variant ("fax.tif" -> "fax-1.tif"), also when `sidecarSuffix`
-// is set and that name's sidecar file already exists. Returns the name used.
-std::optional<std::string> writeNewFile(const std::string& folder, const std::string& name,
-                                        std::span<const std::uint8_t> bytes,
-                                        std::string_view sidecarSuffix = {});
+// Writes new files into one folder and never touches an existing one: a taken
+// name gets a numbered variant ("fax.tif" -> "fax-1.tif"), also when the
+// sidecar suffix is set and that name's sidecar file already exists. It
+// remembers the last number each name got, so a run of files under one name
+// costs a probe or two per file instead of one per file already there.
+class NewFileWriter {
+ public:
+  explicit NewFileWriter(std::string folder, std::string sidecarSuffix = {});
+
+  // The name used, or nullopt when the file cannot be written.
+  std::optional<std::string> write(const std::string& name, std::span<const std::uint8_t> bytes);
+
+ private:
+  std::string folder_;
+  std::string sidecarSuffix_;
+  std::unordered_map<std::string, int> lastNumbers_;
+};
 
 }  // namespace ostrel::fax

@@ -339,6 +339,25 @@ TEST_F(FaxFlowTest, AnAnswerInflatedWithCommasCostsNoMoreThanItsOwnSize) {
   EXPECT_TRUE(fs::is_empty(programDirectory + "/Tif"));
 }
 
+TEST_F(FaxFlowTest, ReturnedFilesUnderOneNameEachGetTheNextNumber) {
+  server.setAnswerReports(false);
+  initializeAndStart();
+  const std::string result = writeFile(sendFolder() + "/REPEAT.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
+  std::string names = "p.tif";
+  for (std::uint32_t i = 1; i < kMaxReturnedFiles; ++i) names += ",p.tif";
+  const auto queued = std::chrono::steady_clock::now();
+  server.queueRaw('A', fakefax::conversionAnswerFrame("REPEAT", 7, names,
+                                                      std::vector<fakefax::Bytes>(kMaxReturnedFiles, {'T', 'I', 'F'})));
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intPages") == "7"; }, std::chrono::seconds(120)));
+  // A loose bound that only catches probing every number taken so far, which
+  // made 6,000 files take a minute.
+  EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(10));
+  EXPECT_EQ(resultValue(result, "strTifNames").rfind("p.tif,p-1.tif,p-2.tif,", 0), 0u);
+  EXPECT_NE(readFile(result).find(",p-9998.tif,p-9999.tif\r\n"), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(programDirectory + "/Tif"), {}), kMaxReturnedFiles);
+  EXPECT_EQ(readFile(programDirectory + "/Tif/p-9999.tif"), "TIF");
+}
+
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {
   initializeAndStart();
   service.stop();
