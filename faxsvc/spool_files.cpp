@@ -80,6 +80,16 @@ std::string receivedStem(std::string_view fileName) {
   return std::string(fileName);
 }
 
+std::string receivedFaxName(std::string_view name) {
+  for (const std::string_view extension : {".tif", ".tiff", ".pdf"}) {
+    if (name.size() > extension.size() &&
+        platform::equalsNoCase(name.substr(name.size() - extension.size()), extension)) {
+      return std::string(name);
+    }
+  }
+  return std::string(name) + ".tif";
+}
+
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop) {
   ExclusiveOpen result;
   for (int attempt = 1; attempt <= attempts; ++attempt) {

@@ -26,6 +26,12 @@ bool isSafeFileName(std::string_view name);
 // and 'f' removed (a set of characters, so "report.tif" gives "repor").
 std::string receivedStem(std::string_view fileName);
 
+// The name a received fax is stored under: one ending in .tif, .tiff or .pdf
+// (in any case, behind at least one other character) as it is, any other with
+// ".tif" appended, so that a server cannot write a file that passes for one of
+// the library's own, such as an info file.
+std::string receivedFaxName(std::string_view name);
+
 // Opens a file for reading and writing with an exclusive lock, as the writers of
 // spool files hold one while they write. One attempt now, then one per tick,
 // `attempts` in all. The error is 0 when only the lock was in the way. Only

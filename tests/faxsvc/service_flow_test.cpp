@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "faxsvc/connection_loop.h"
 #include "platform/ini_file.h"
@@ -197,6 +198,37 @@ TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
   EXPECT_EQ(GetPrivateProfileString("Lumora_Recv", "intState", "", programDirectory + "/Recv/report-1.inf"), "0");
   EXPECT_FALSE(fs::exists(ostrel::testing::tempRoot() + "/outside.tif"));
   EXPECT_EQ(readFile(programDirectory + "/Recv/repor.inf").find("report-1"), std::string::npos);
+}
+
+TEST_F(FaxFlowTest, IncomingFaxesKeepOnlyFaxExtensionsAndRefusedNamesStayInTheirLogLine) {
+  writeFile(programDirectory + "/ZeltSvc.ini", "[Env]\r\nServerIP=127.0.0.1\r\nLogMode=1\r\n");
+  for (const char* name :
+       {"x.tif\r\n2024-05-06 11:00:00 - forged", "evil.inf", "scan.PDF", "pages.tiff", "noext", ".tif"}) {
+    fakefax::IncomingFax fax;
+    fax.fileName = name;
+    fax.content = {'F', 'A', 'X'};
+    server.queueIncomingFax(fax);
+  }
+  initializeAndStart();
+  ASSERT_TRUE(server.waitFor([&] { return server.received(6, 4).size() == 5; }, std::chrono::seconds(20)));
+
+  // Nothing the server names can pass for one of the library's own files.
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(programDirectory + "/Recv")) names.insert(entry.path().filename());
+  EXPECT_EQ(names, (std::set<std::string>{"evil.inf.tif", "evil.in.inf", "scan.PDF", "scan.PDF.inf", "pages.tiff",
+                                          "pages.inf", "noext.tif", "noex.inf", ".tif.tif", ".inf"}));
+  EXPECT_EQ(readFile(programDirectory + "/Recv/evil.inf.tif"), "FAX");
+  EXPECT_EQ(GetPrivateProfileString("Lumora_Recv", "strFileName", "", programDirectory + "/Recv/evil.in.inf"),
+            "evil.inf.tif");
+
+  const std::string log = readFile(fs::directory_iterator(programDirectory + "/Log")->path());
+  EXPECT_NE(log.find(" - Incoming fax file name \"x.tif\\r\\n2024-05-06 11:00:00 - forged\" is not a plain file name; "
+                     "refused.\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("\n2024-05-06 11:00:00 - forged"), std::string::npos);
+  EXPECT_NE(log.find(" - Incoming fax file name \"evil.inf\" has no fax extension; .tif appended.\r\n"),
+            std::string::npos);
 }
 
 TEST_F(FaxFlowTest, IdleConnectionSendsThirtyKeepAlivesThenDrops) {
