@@ -377,9 +377,9 @@ TEST_F(FaxFlowTest, ReturnedFilesUnderOneNameEachGetTheNextNumber) {
   const std::string result = writeFile(sendFolder() + "/REPEAT.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
   std::string names = "p.tif";
   for (std::uint32_t i = 1; i < kMaxReturnedFiles; ++i) names += ",p.tif";
+  const std::vector<fakefax::Bytes> files(kMaxReturnedFiles, {'T', 'I', 'F'});
   const auto queued = std::chrono::steady_clock::now();
-  server.queueRaw('A', fakefax::conversionAnswerFrame("REPEAT", 7, names,
-                                                      std::vector<fakefax::Bytes>(kMaxReturnedFiles, {'T', 'I', 'F'})));
+  server.queueRaw('A', fakefax::conversionAnswerFrame("REPEAT", 7, names, files));
   ASSERT_TRUE(eventually([&] { return resultValue(result, "intPages") == "7"; }, std::chrono::seconds(120)));
   // A loose bound that only catches probing every number taken so far, which
   // made 6,000 files take a minute.
