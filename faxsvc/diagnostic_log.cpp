@@ -23,6 +23,28 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Messages carry outside text: names and fields from the server, values from
+// request files. Escaped, a line break in it cannot start a log line of the
+// sender's choosing; backslashes are doubled so that an escape cannot be
+// mistaken for text that merely looks like one.
+void appendEscaped(std::string& line, std::string_view message) {
+  for (const char c : message) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\': line += "\\\\"; break;
+      case '\r': line += "\\r"; break;
+      case '\n': line += "\\n"; break;
+      case '\t': line += "\\t"; break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          line += format("\\x%02x", byte);
+        } else {
+          line += c;
+        }
+    }
+  }
+}
+
 }  // namespace
 
 void DiagnosticLog::configure(const std::string& programDirectory, bool enabled) {
@@ -48,7 +70,7 @@ void DiagnosticLog::write(std::string_view message) {
   if (!file_.valid()) return;
   std::string line = localTimeText("%Y-%m-%d %H:%M:%S", now);
   line += " - ";
-  line += message;
+  appendEscaped(line, message);
   line += "\r\n";
   writeAll(file_.get(), line);
 }

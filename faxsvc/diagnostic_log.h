@@ -18,6 +18,8 @@ class DiagnosticLog {
   // Where the log lives and whether it writes at all; closes an open file.
   void configure(const std::string& programDirectory, bool enabled);
 
+  // One line, whatever the message holds: its control characters are written
+  // as escapes (\n, \x07), and its backslashes doubled.
   void write(std::string_view message);
   // The message followed by the system's error code and its text.
   void writeSystemError(std::string_view message, int error);

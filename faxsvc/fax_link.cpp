@@ -87,7 +87,7 @@ bool FaxLink::connect() {
 
 FaxLink::Ready FaxLink::waitFor(short events, int ticks) {
   using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + timing_.seconds(ticks);
+  const auto deadline = std::min(Clock::now() + timing_.seconds(ticks), deadline_);
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return Ready::Stalled;

@@ -40,6 +40,9 @@ class FaxLink {
   Poll poll(std::chrono::milliseconds timeout);
   // Shuts the socket down both ways and closes it; the connection needs login.
   void disconnect();
+  // No wait of connect, send or receive goes past this point, however the
+  // server paces its bytes; one that would counts as a stall.
+  void setDeadline(std::chrono::steady_clock::time_point deadline) { deadline_ = deadline; }
 
   bool needsLogin() const { return needsLogin_; }
 
@@ -54,6 +57,7 @@ class FaxLink {
   Timing timing_;
   UniqueFd socket_;
   bool needsLogin_ = true;
+  std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
 };
 
 }  // namespace ostrel::fax

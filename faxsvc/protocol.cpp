@@ -24,8 +24,10 @@ std::string_view cutToBytes(std::string_view text, std::size_t bytes) {
 }
 
 // M files announced at `countAt`, a K-byte name list at `countAt + 8`, then M
-// times a size and the bytes. Nothing is reserved on the server's counts: each
-// file must actually be in the frame.
+// times a size and the bytes. Nothing is reserved or split on the server's
+// word: a count the rest of the message cannot hold (four bytes of size per
+// file at least) is refused before anything is made for it, names are views
+// into the frame, and names past the M-th are never looked at.
 Parsed<std::vector<ReturnedFile>> parseReturnedFiles(const MessageView& message, std::size_t countAt) {
   using Result = Parsed<std::vector<ReturnedFile>>;
   const auto count = message.u32(countAt);
@@ -34,20 +36,22 @@ Parsed<std::vector<ReturnedFile>> parseReturnedFiles(const MessageView& message,
   const std::size_t listAt = countAt + 8;
   const auto list = message.bytes(listAt, *listLength);
   if (!list) return Result::fail("name list longer than the message");
-  // Split once: the count may be large, and a lookup per file would be quadratic.
-  std::vector<std::string> names(1);
-  for (const std::uint8_t c : *list) {
-    if (c == ',') names.emplace_back();
-    else names.back() += static_cast<char>(c);
-  }
-  std::vector<ReturnedFile> files;
   std::size_t at = listAt + *listLength;
+  if (*count > kMaxReturnedFiles || *count > (message.size() - at) / 4) {
+    return Result::fail(format("%u files announced, more than the message can hold", *count));
+  }
+  std::string_view names(reinterpret_cast<const char*>(list->data()), list->size());
+  std::vector<ReturnedFile> files;
+  files.reserve(*count);
   for (std::uint32_t i = 0; i < *count; ++i) {
+    const std::size_t comma = names.find(',');
+    const std::string_view name = names.substr(0, comma);
+    names.remove_prefix(comma == std::string_view::npos ? names.size() : comma + 1);
     const auto size = message.u32(at);
     if (!size) return Result::fail(format("file %u of %u missing", i + 1, *count));
     const auto content = message.bytes(at + 4, *size);
     if (!content) return Result::fail(format("file %u of %u longer than the message", i + 1, *count));
-    files.push_back({i < names.size() ? names[i] : std::string(), *content});
+    files.push_back({name, *content});
     at += 4 + *size;
   }
   return Result::ok(std::move(files));

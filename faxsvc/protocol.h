@@ -89,8 +89,14 @@ struct LoginAnswer {
 };
 std::optional<LoginAnswer> parseLoginAnswer(const MessageView& message);
 
+// Files a server answer may return. Far above the pages of any fax, and low
+// enough that what is kept for them stays small whatever the server announces.
+inline constexpr std::uint32_t kMaxReturnedFiles = 10000;
+
+// Both parts lie in the received frame. The name is as sent by the server:
+// check it before using it as a path; past the end of the list it is empty.
 struct ReturnedFile {
-  std::string name;  // as sent by the server; check it before using it as a path
+  std::string_view name;
   std::span<const std::uint8_t> content;
 };
 

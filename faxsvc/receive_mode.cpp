@@ -29,14 +29,18 @@ void ReceiveMode::handle(const MessageView& message, FaxLink& link, const Creden
   const IncomingFax& fax = *parsed.value;
   // An unacknowledged fax stays with the server, so nothing is lost by refusing
   // a name that would leave the folder, or by a failed write.
-  if (!isSafeFileName(fax.fileName)) {
+  const std::string name = receivedFaxName(fax.fileName);
+  if (!isSafeFileName(name)) {
     c_.log.write("Incoming fax file name \"" + fax.fileName + "\" is not a plain file name; refused.");
     return;
   }
+  if (name != fax.fileName) {
+    c_.log.write("Incoming fax file name \"" + fax.fileName + "\" has no fax extension; .tif appended.");
+  }
   platform::createFolder(c_.paths.recv);
-  const auto written = writeNewFile(c_.paths.recv, fax.fileName, fax.content, ".inf");
+  const auto written = recvFiles_.write(name, fax.content);
   if (!written) {
-    c_.log.write("OutputToFile() failed. FileName: " + fax.fileName);
+    c_.log.write("OutputToFile() failed. FileName: " + name);
     return;
   }
   const std::string stem = receivedStem(*written);

@@ -129,14 +129,20 @@ void SendMode::onConversionAck(const MessageView& message) {
 std::string SendMode::storeReturnedFiles(const std::vector<ReturnedFile>& files) {
   platform::createFolder(c_.paths.tif);
   std::string names;
-  for (const auto& file : files) {
-    if (!isSafeFileName(file.name)) {
-      c_.log.write("Returned file name \"" + file.name + "\" is not a plain file name; refused.");
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    // Thousands of files take a while; a stopping service does not wait for them.
+    if (c_.stop.isSet()) {
+      c_.log.write(format("Stopping: %zu of %zu returned files not stored.", files.size() - i, files.size()));
+      break;
+    }
+    const std::string name(files[i].name);
+    if (!isSafeFileName(name)) {
+      c_.log.write("Returned file name \"" + name + "\" is not a plain file name; refused.");
       continue;
     }
-    const auto written = writeNewFile(c_.paths.tif, file.name, file.content);
+    const auto written = tifFiles_.write(name, files[i].content);
     if (!written) {
-      c_.log.write("OutputToFile() failed. FileName: " + file.name);
+      c_.log.write("OutputToFile() failed. FileName: " + name);
       continue;
     }
     if (!names.empty()) names += ',';

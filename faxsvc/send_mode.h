@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "faxsvc/connection_loop.h"
+#include "faxsvc/spool_files.h"
 
 namespace ostrel::fax {
 
 class SendMode : public ConnectionMode {
  public:
-  explicit SendMode(WorkerContext& context) : c_(context) {}
+  explicit SendMode(WorkerContext& context) : c_(context), tifFiles_(context.paths.tif) {}
 
   Purpose purpose() const override { return Purpose::Send; }
   Waits waits() const override { return {10, 10, 1}; }
@@ -31,6 +32,7 @@ class SendMode : public ConnectionMode {
   std::uint32_t waitForPages(const std::string& resultPath);
 
   WorkerContext& c_;
+  NewFileWriter tifFiles_;
   std::vector<std::string> lastDocuments_;
   bool repetitionArmed_ = false;  // the last job got its final answer
 };

@@ -80,6 +80,16 @@ std::string receivedStem(std::string_view fileName) {
   return std::string(fileName);
 }
 
+std::string receivedFaxName(std::string_view name) {
+  for (const std::string_view extension : {".tif", ".tiff", ".pdf"}) {
+    if (name.size() > extension.size() &&
+        platform::equalsNoCase(name.substr(name.size() - extension.size()), extension)) {
+      return std::string(name);
+    }
+  }
+  return std::string(name) + ".tif";
+}
+
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop) {
   ExclusiveOpen result;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
@@ -178,18 +188,25 @@ std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, st
   return entries;
 }
 
-std::optional<std::string> writeNewFile(const std::string& folder, const std::string& name,
-                                        std::span<const std::uint8_t> bytes, std::string_view sidecarSuffix) {
+NewFileWriter::NewFileWriter(std::string folder, std::string sidecarSuffix)
+    : folder_(std::move(folder)), sidecarSuffix_(std::move(sidecarSuffix)) {}
+
+std::optional<std::string> NewFileWriter::write(const std::string& name, std::span<const std::uint8_t> bytes) {
+  // Variants a name may get, and names remembered before the memory starts
+  // over (which costs only probes).
+  constexpr int kVariants = 10000;
+  constexpr std::size_t kRememberedNames = 4096;
   const std::size_t dot = name.rfind('.');
   const std::string base = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
   const std::string extension = base.size() == name.size() ? std::string() : name.substr(dot);
-  for (int number = 0; number < 10000; ++number) {
+  const auto last = lastNumbers_.find(name);
+  for (int number = last == lastNumbers_.end() ? 0 : last->second + 1; number < kVariants; ++number) {
     const std::string candidate = number == 0 ? name : format("%s-%d%s", base.c_str(), number, extension.c_str());
-    if (!sidecarSuffix.empty() &&
-        platform::fileExists(platform::joinPath(folder, receivedStem(candidate) + std::string(sidecarSuffix)))) {
+    if (!sidecarSuffix_.empty() &&
+        platform::fileExists(platform::joinPath(folder_, receivedStem(candidate) + sidecarSuffix_))) {
       continue;
     }
-    const std::string path = platform::joinPath(folder, candidate);
+    const std::string path = platform::joinPath(folder_, candidate);
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd.valid()) {
       if (errno == EEXIST) continue;
@@ -199,6 +216,8 @@ std::optional<std::string> writeNewFile(const std::string& folder, const std::st
       ::unlink(path.c_str());
       return std::nullopt;
     }
+    if (lastNumbers_.size() >= kRememberedNames && last == lastNumbers_.end()) lastNumbers_.clear();
+    lastNumbers_[name] = number;
     return candidate;
   }
   return std::nullopt;

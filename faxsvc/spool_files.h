@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "faxsvc/diagnostic_log.h"
@@ -24,6 +25,12 @@ bool isSafeFileName(std::string_view name);
 // A received fax's info file stem: the name with every trailing '.', 't', 'i'
 // and 'f' removed (a set of characters, so "report.tif" gives "repor").
 std::string receivedStem(std::string_view fileName);
+
+// The name a received fax is stored under: one ending in .tif, .tiff or .pdf
+// (in any case, behind at least one other character) as it is, any other with
+// ".tif" appended, so that a server cannot write a file that passes for one of
+// the library's own, such as an info file.
+std::string receivedFaxName(std::string_view name);
 
 // Opens a file for reading and writing with an exclusive lock, as the writers of
 // spool files hold one while they write. One attempt now, then one per tick,
@@ -60,11 +67,22 @@ struct FolderEntry {
 std::optional<std::vector<FolderEntry>> listFolder(const std::string& folder, std::string_view suffix,
                                                    int& error);
 
-// Writes a new file in `folder` and never touches an existing one: a taken name
-// gets a numbered variant ("fax.tif" -> "fax-1.tif"), also when `sidecarSuffix`
-// is set and that name's sidecar file already exists. Returns the name used.
-std::optional<std::string> writeNewFile(const std::string& folder, const std::string& name,
-                                        std::span<const std::uint8_t> bytes,
-                                        std::string_view sidecarSuffix = {});
+// Writes new files into one folder and never touches an existing one: a taken
+// name gets a numbered variant ("fax.tif" -> "fax-1.tif"), also when the
+// sidecar suffix is set and that name's sidecar file already exists. It
+// remembers the last number each name got, so a run of files under one name
+// costs a probe or two per file instead of one per file already there.
+class NewFileWriter {
+ public:
+  explicit NewFileWriter(std::string folder, std::string sidecarSuffix = {});
+
+  // The name used, or nullopt when the file cannot be written.
+  std::optional<std::string> write(const std::string& name, std::span<const std::uint8_t> bytes);
+
+ private:
+  std::string folder_;
+  std::string sidecarSuffix_;
+  std::unordered_map<std::string, int> lastNumbers_;
+};
 
 }  // namespace ostrel::fax

@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the frame reader in pieces whose sizes the input
 // chooses, and every frame that comes out to each parser of server messages.
-// Nothing may read outside a frame, and a parsed file must lie inside it.
+// Nothing may read outside a frame, and a parsed file and its name must lie
+// inside it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 #include "faxsvc/fax_message.h"
 #include "faxsvc/protocol.h"
@@ -18,15 +20,19 @@ void checkInside(std::span<const std::uint8_t> part, const Bytes& frame) {
   if (part.data() < frame.data() || part.data() + part.size() > frame.data() + frame.size()) std::abort();
 }
 
+void checkInside(const std::vector<ReturnedFile>& files, const Bytes& frame) {
+  if (files.size() > kMaxReturnedFiles) std::abort();
+  for (const auto& file : files) {
+    checkInside(file.content, frame);
+    checkInside(std::span(reinterpret_cast<const std::uint8_t*>(file.name.data()), file.name.size()), frame);
+  }
+}
+
 void parseEverything(const Bytes& frame) {
   const MessageView view(frame);
   (void)parseLoginAnswer(view);
-  if (const auto ack = parseSendAck(view)) {
-    for (const auto& file : ack.value->files) checkInside(file.content, frame);
-  }
-  if (const auto ack = parseConversionAck(view)) {
-    for (const auto& file : ack.value->files) checkInside(file.content, frame);
-  }
+  if (const auto ack = parseSendAck(view)) checkInside(ack.value->files, frame);
+  if (const auto ack = parseConversionAck(view)) checkInside(ack.value->files, frame);
   if (const auto fax = parseIncomingFax(view)) checkInside(fax.value->content, frame);
   (void)parseReport(view);
 }

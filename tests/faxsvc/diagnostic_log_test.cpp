@@ -51,6 +51,17 @@ TEST_F(FaxLogInUtc, FirstLineAfterMidnightStartsTheNewDaysFile) {
                 std::string(std::strerror(ENOENT)) + "\r\n");
 }
 
+TEST_F(FaxLogInUtc, OutsideTextInAMessageCannotStartALineOfItsOwn) {
+  DiagnosticLog log;
+  log.configure(tempRoot(), true);
+  log.setClock([] { return kLastSecondOfMay6; });
+  log.write("name \"a.tif\r\n2024-05-06 23:59:59 - Login Succeeded\" refused");
+  log.write(std::string("tab\t bell\a nul") + '\0' + " del\x7F back\\n \xEC\xA0\x9C");
+  EXPECT_EQ(readFile(tempRoot() + "/Log/fax_20240506.log"),
+            "2024-05-06 23:59:59 - name \"a.tif\\r\\n2024-05-06 23:59:59 - Login Succeeded\" refused\r\n"
+            "2024-05-06 23:59:59 - tab\\t bell\\x07 nul\\x00 del\\x7f back\\\\n \xEC\xA0\x9C\r\n");
+}
+
 TEST(DiagnosticLog, WritesNothingWhileSwitchedOff) {
   DiagnosticLog log;
   log.configure(tempRoot(), false);

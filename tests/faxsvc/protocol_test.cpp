@@ -201,6 +201,29 @@ TEST(SendAck, ReturnedFilesAreTakenOnlyWhenTheyAreReallyThere) {
   EXPECT_FALSE(parseSendAck(MessageView(longList)));
 }
 
+TEST(SendAck, FileCountIsCappedAndNamesPastTheListAreEmpty) {
+  // Empty files, so that only the cap can refuse the larger count.
+  std::string names = "p.tif";
+  for (std::uint32_t i = 1; i < kMaxReturnedFiles; ++i) names += ",p.tif";
+  const auto atCap =
+      parseSendAck(MessageView(convertedAck(kMaxReturnedFiles, names, std::vector<Bytes>(kMaxReturnedFiles))));
+  ASSERT_TRUE(atCap) << atCap.error;
+  EXPECT_EQ(atCap.value->files.size(), kMaxReturnedFiles);
+  EXPECT_EQ(atCap.value->files.back().name, "p.tif");
+  EXPECT_FALSE(parseSendAck(MessageView(
+      convertedAck(kMaxReturnedFiles + 1, names + ",p.tif", std::vector<Bytes>(kMaxReturnedFiles + 1)))));
+
+  const auto shortList =
+      parseSendAck(MessageView(convertedAck(3, "a.tif,,", {Bytes(1, 1), Bytes(1, 2), Bytes(1, 3)})));
+  ASSERT_TRUE(shortList) << shortList.error;
+  EXPECT_EQ(shortList.value->files[0].name, "a.tif");
+  EXPECT_EQ(shortList.value->files[1].name, "");
+  EXPECT_EQ(shortList.value->files[2].name, "");
+  const auto pastEnd = parseSendAck(MessageView(convertedAck(2, "only.tif", {Bytes(1, 1), Bytes(1, 2)})));
+  ASSERT_TRUE(pastEnd);
+  EXPECT_EQ(pastEnd.value->files[1].name, "");
+}
+
 TEST(IncomingFaxMessage, FileSizeMustFitTheMessage) {
   Bytes m = serverMessage(5);
   putText(m, 6, std::string(20, '1'));  // no terminator: bounded by the field

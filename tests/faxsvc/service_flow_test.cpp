@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "faxsvc/connection_loop.h"
 #include "platform/ini_file.h"
@@ -198,6 +200,37 @@ TEST_F(FaxFlowTest, IncomingFaxIsStoredWithItsInfoFileAndAcknowledged) {
   EXPECT_EQ(readFile(programDirectory + "/Recv/repor.inf").find("report-1"), std::string::npos);
 }
 
+TEST_F(FaxFlowTest, IncomingFaxesKeepOnlyFaxExtensionsAndRefusedNamesStayInTheirLogLine) {
+  writeFile(programDirectory + "/ZeltSvc.ini", "[Env]\r\nServerIP=127.0.0.1\r\nLogMode=1\r\n");
+  for (const char* name :
+       {"x.tif\r\n2024-05-06 11:00:00 - forged", "evil.inf", "scan.PDF", "pages.tiff", "noext", ".tif"}) {
+    fakefax::IncomingFax fax;
+    fax.fileName = name;
+    fax.content = {'F', 'A', 'X'};
+    server.queueIncomingFax(fax);
+  }
+  initializeAndStart();
+  ASSERT_TRUE(server.waitFor([&] { return server.received(6, 4).size() == 5; }, std::chrono::seconds(20)));
+
+  // Nothing the server names can pass for one of the library's own files.
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(programDirectory + "/Recv")) names.insert(entry.path().filename());
+  EXPECT_EQ(names, (std::set<std::string>{"evil.inf.tif", "evil.in.inf", "scan.PDF", "scan.PDF.inf", "pages.tiff",
+                                          "pages.inf", "noext.tif", "noex.inf", ".tif.tif", ".inf"}));
+  EXPECT_EQ(readFile(programDirectory + "/Recv/evil.inf.tif"), "FAX");
+  EXPECT_EQ(GetPrivateProfileString("Lumora_Recv", "strFileName", "", programDirectory + "/Recv/evil.in.inf"),
+            "evil.inf.tif");
+
+  const std::string log = readFile(fs::directory_iterator(programDirectory + "/Log")->path());
+  EXPECT_NE(log.find(" - Incoming fax file name \"x.tif\\r\\n2024-05-06 11:00:00 - forged\" is not a plain file name; "
+                     "refused.\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("\n2024-05-06 11:00:00 - forged"), std::string::npos);
+  EXPECT_NE(log.find(" - Incoming fax file name \"evil.inf\" has no fax extension; .tif appended.\r\n"),
+            std::string::npos);
+}
+
 TEST_F(FaxFlowTest, IdleConnectionSendsThirtyKeepAlivesThenDrops) {
   // The login answer must arrive before the first keep-alive is due (120
   // ticks), or the count starts over; at 20 ms that leaves 2.4 s on a busy machine.
@@ -303,6 +336,58 @@ TEST_F(FaxFlowTest, ConversionAnswerStoresTheReturnedPages) {
   EXPECT_FALSE(fs::exists(sendFolder() + "/NOSUCH.rlt"));
   EXPECT_FALSE(fs::exists(programDirectory + "/Tif/n.tif"));
   EXPECT_FALSE(fs::exists(programDirectory + "/Tif/m.tif"));
+}
+
+// The process's peak resident size starts over from the current one.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// VmHWM (the peak) or VmRSS of this process, in MiB.
+long memoryMiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(line.find(':') + 1)) / 1024;
+  }
+  return 0;
+}
+
+TEST_F(FaxFlowTest, AnAnswerInflatedWithCommasCostsNoMoreThanItsOwnSize) {
+  server.setAnswerReports(false);
+  initializeAndStart();
+  const std::string result = writeFile(sendFolder() + "/INFL.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
+  // 64 MiB of which all but the one file is a name list of commas.
+  auto frame = fakefax::conversionAnswerFrame("INFL", 7, std::string(kMaxMessageSize - 49 - 4 - 3, ','),
+                                              {fakefax::Bytes(3, 1)});
+  resetPeakMemory();
+  const long before = memoryMiB("VmRSS:");
+  const auto queued = std::chrono::steady_clock::now();
+  server.queueRaw('A', std::move(frame));
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intPages") == "7"; }, std::chrono::seconds(60)));
+  // Loose bounds that only catch a blow-up: 16.7 million empty names once
+  // took 2 GB and many seconds. The frame itself is 64 MiB.
+  EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(10));
+  EXPECT_LT(memoryMiB("VmHWM:") - before, 512);
+  EXPECT_EQ(resultValue(result, "intState"), "2");
+  EXPECT_EQ(resultValue(result, "strTifNames"), "");  // the one name is empty: refused
+  EXPECT_TRUE(fs::is_empty(programDirectory + "/Tif"));
+}
+
+TEST_F(FaxFlowTest, ReturnedFilesUnderOneNameEachGetTheNextNumber) {
+  server.setAnswerReports(false);
+  initializeAndStart();
+  const std::string result = writeFile(sendFolder() + "/REPEAT.rlt", "[Lumora]\r\nintState=1\r\nResultCode=0\r\n");
+  std::string names = "p.tif";
+  for (std::uint32_t i = 1; i < kMaxReturnedFiles; ++i) names += ",p.tif";
+  const std::vector<fakefax::Bytes> files(kMaxReturnedFiles, {'T', 'I', 'F'});
+  const auto queued = std::chrono::steady_clock::now();
+  server.queueRaw('A', fakefax::conversionAnswerFrame("REPEAT", 7, names, files));
+  ASSERT_TRUE(eventually([&] { return resultValue(result, "intPages") == "7"; }, std::chrono::seconds(120)));
+  // A loose bound that only catches probing every number taken so far, which
+  // made 6,000 files take a minute.
+  EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(10));
+  EXPECT_EQ(resultValue(result, "strTifNames").rfind("p.tif,p-1.tif,p-2.tif,", 0), 0u);
+  EXPECT_NE(readFile(result).find(",p-9998.tif,p-9999.tif\r\n"), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(programDirectory + "/Tif"), {}), kMaxReturnedFiles);
+  EXPECT_EQ(readFile(programDirectory + "/Tif/p-9999.tif"), "TIF");
 }
 
 TEST_F(FaxFlowTest, StoppedServiceLeavesRequestsForTheNextRun) {

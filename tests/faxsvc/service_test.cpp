@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <future>
 
 #include "faxsvc/credentials.h"
 #include "faxsvc/fax_service.h"
@@ -100,6 +102,28 @@ TEST_F(FaxServiceTest, QueriesFailWhenTheServerIsSilentOrAbsent) {
   elsewhere.port = 1;  // nothing listens there
   ASSERT_EQ(service.initialize(elsewhere), 0);
   EXPECT_EQ(service.checkLogin("alice", "secret"), -1);
+}
+
+TEST_F(FaxServiceTest, QueriesEndInTimeWhenTheServerDripsItsAnswer) {
+  initialize();
+  const std::function<int()> queries[] = {
+      [&] { return service.checkLogin("alice", "secret"); },
+      [&] { return service.credit("alice", "secret"); },
+      [&] {
+        char buffer[20];
+        return service.ownNumber("alice", "secret", buffer);
+      }};
+  for (const auto& query : queries) {
+    // Every byte comes well inside the stall limit, so only a deadline for the
+    // whole query ends it: 30 ticks (0.6 s) where the answer takes 51 s.
+    server.setAnswerPace(std::chrono::milliseconds(100));
+    auto result = std::async(std::launch::async, query);
+    const bool inTime = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    server.setAnswerPace(std::chrono::milliseconds(0));  // lets a query still waiting finish
+    EXPECT_TRUE(inTime);
+    EXPECT_EQ(result.get(), -1);
+  }
+  EXPECT_EQ(service.start(), -1);
 }
 
 TEST_F(FaxServiceTest, StartWithoutLoginStartsNothing) {

@@ -30,18 +30,23 @@ TEST(ReceivedStem, TrimsEveryTrailingDotTIAndF) {
   EXPECT_EQ(receivedStem("tif"), "");
 }
 
-TEST(WriteNewFile, NeverTouchesAnExistingFile) {
+TEST(NewFileWriter, NeverTouchesAnExistingFile) {
   const std::string folder = tempRoot();
   writeFile(folder + "/fax.tif", "first");
   const std::uint8_t bytes[] = {'n', 'e', 'w'};
-  EXPECT_EQ(writeNewFile(folder, "fax.tif", bytes), "fax-1.tif");
+  NewFileWriter writer(folder);
+  EXPECT_EQ(writer.write("fax.tif", bytes), "fax-1.tif");
   EXPECT_EQ(readFile(folder + "/fax.tif"), "first");
   EXPECT_EQ(readFile(folder + "/fax-1.tif"), "new");
+  EXPECT_EQ(writer.write("noext", bytes), "noext");
+  EXPECT_EQ(writer.write("noext", bytes), "noext-1");
+  // A number it gave out before but that someone else took since is skipped too.
+  writeFile(folder + "/fax-2.tif", "theirs");
+  EXPECT_EQ(writer.write("fax.tif", bytes), "fax-3.tif");
+  EXPECT_EQ(readFile(folder + "/fax-2.tif"), "theirs");
   // A free name whose info file is taken is skipped as well.
   writeFile(folder + "/page.inf", "[Lumora_Recv]");
-  EXPECT_EQ(writeNewFile(folder, "page.tif", bytes, ".inf"), "page-1.tif");
-  EXPECT_EQ(writeNewFile(folder, "noext", bytes), "noext");
-  EXPECT_EQ(writeNewFile(folder, "noext", bytes), "noext-1");
+  EXPECT_EQ(NewFileWriter(folder, ".inf").write("page.tif", bytes), "page-1.tif");
 }
 
 TEST(OpenExclusive, WaitsForALockAndReportsRealErrors) {

@@ -11,6 +11,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <span>
+#include <string_view>
 
 #include "faxsvc/unique_fd.h"
 
@@ -64,21 +66,36 @@ Bytes finish(Bytes bytes) {
   return bytes;
 }
 
-// Count, name-list length, names, then each file's size and bytes.
-void putFiles(Bytes& bytes, std::size_t at, const std::vector<ReturnedFile>& files) {
-  std::string names;
-  for (const auto& file : files) names += (names.empty() ? "" : ",") + file.name;
-  put32(bytes, at, static_cast<std::uint32_t>(files.size()));
+// Count, name-list length and the name list; the files follow with appendFile.
+void putFileList(Bytes& bytes, std::size_t at, std::uint32_t count, std::string_view names) {
+  put32(bytes, at, count);
   put32(bytes, at + 4, static_cast<std::uint32_t>(names.size()));
   bytes.resize(at + 8);
   bytes.insert(bytes.end(), names.begin(), names.end());
-  for (const auto& file : files) {
-    put32(bytes, bytes.size(), static_cast<std::uint32_t>(file.content.size()));
-    bytes.insert(bytes.end(), file.content.begin(), file.content.end());
-  }
 }
 
-bool sendAll(int fd, const Bytes& bytes) {
+void appendFile(Bytes& bytes, const Bytes& content) {
+  put32(bytes, bytes.size(), static_cast<std::uint32_t>(content.size()));
+  bytes.insert(bytes.end(), content.begin(), content.end());
+}
+
+void putFiles(Bytes& bytes, std::size_t at, const std::vector<ReturnedFile>& files) {
+  std::string names;
+  for (const auto& file : files) names += (names.empty() ? "" : ",") + file.name;
+  putFileList(bytes, at, static_cast<std::uint32_t>(files.size()), names);
+  for (const auto& file : files) appendFile(bytes, file.content);
+}
+
+// FAX_CONV_ACK up to its page count; the files follow only on success.
+Bytes conversionAck(const std::string& fod, std::uint8_t result, std::uint32_t pages) {
+  Bytes reply = message(39);
+  reply[6] = result;
+  putText(reply, 7, 30, fod);
+  if (result == 0) put32(reply, 37, pages);
+  return reply;
+}
+
+bool sendAll(int fd, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
@@ -101,6 +118,14 @@ bool receiveAll(int fd, std::uint8_t* into, std::size_t count) {
 }
 
 }  // namespace
+
+Bytes conversionAnswerFrame(const std::string& fod, std::uint32_t pages, std::string_view nameList,
+                            const std::vector<Bytes>& contents) {
+  Bytes reply = conversionAck(fod, 0, pages);
+  putFileList(reply, 41, static_cast<std::uint32_t>(contents.size()), nameList);
+  for (const auto& content : contents) appendFile(reply, content);
+  return finish(std::move(reply));
+}
 
 struct FakeFaxServer::Connection {
   UniqueFd fd;
@@ -207,13 +232,8 @@ void FakeFaxServer::answer(Connection& connection, const Bytes& request) {
     }
     case 38: {  // conversion request
       const ConversionAnswer& a = conversionAnswer_;
-      reply = message(39);
-      reply[6] = a.result;
-      putText(reply, 7, 30, getText(request, 6, 30));
-      if (a.result == 0) {
-        put32(reply, 37, a.pages);
-        putFiles(reply, 41, a.files);
-      }
+      reply = conversionAck(getText(request, 6, 30), a.result, a.pages);
+      if (a.result == 0) putFiles(reply, 41, a.files);
       break;
     }
     case 36: {  // report request
@@ -232,7 +252,22 @@ void FakeFaxServer::answer(Connection& connection, const Bytes& request) {
       return;  // acknowledgements and keep-alives need no answer
   }
   lock.unlock();
-  sendAll(connection.fd.get(), finish(std::move(reply)));
+  sendAnswer(connection.fd.get(), finish(std::move(reply)));
+}
+
+bool FakeFaxServer::sendAnswer(int fd, const Bytes& bytes) {
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    std::chrono::milliseconds pace;
+    {
+      std::lock_guard lock(mutex_);
+      pace = answerPace_;
+    }
+    if (pace.count() == 0) return sendAll(fd, std::span(bytes).subspan(at));
+    pollfd stop{stop_.get(), POLLIN, 0};
+    if (::poll(&stop, 1, static_cast<int>(pace.count())) != 0 || stopping_) return false;
+    if (::send(fd, &bytes[at], 1, MSG_NOSIGNAL) != 1) return false;
+  }
+  return true;
 }
 
 void FakeFaxServer::deliverQueued(Connection& connection) {
@@ -310,6 +345,11 @@ void FakeFaxServer::setReportAnswer(ReportAnswer answer) {
 void FakeFaxServer::setAnswerReports(bool answer) {
   std::lock_guard lock(mutex_);
   answerReports_ = answer;
+}
+
+void FakeFaxServer::setAnswerPace(std::chrono::milliseconds perByte) {
+  std::lock_guard lock(mutex_);
+  answerPace_ = perByte;
 }
 
 void FakeFaxServer::queueIncomingFax(IncomingFax fax) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,12 @@ struct IncomingFax {
   Bytes content;
 };
 
+// A successful conversion answer (FAX_CONV_ACK) for the job `fod`, whole, for
+// queueRaw: its name list goes on the wire as given, whatever the files are,
+// so a test can send lists no honest server would.
+Bytes conversionAnswerFrame(const std::string& fod, std::uint32_t pages, std::string_view nameList,
+                            const std::vector<Bytes>& contents);
+
 // One message the server received.
 struct Received {
   int connection = 0;        // 1, 2, ... in accept order
@@ -89,6 +96,11 @@ class FakeFaxServer {
   void setConversionAnswer(ConversionAnswer answer);
   void setReportAnswer(ReportAnswer answer);
   void setAnswerReports(bool answer);
+  // Sends every answer one byte at a time with this pause before each byte, as
+  // a server on a bad line (or one that means to hold the client) would; zero
+  // sends at once. A change applies from the next byte, also to an answer that
+  // is under way.
+  void setAnswerPace(std::chrono::milliseconds perByte);
 
   // Delivered to the first receive connection that is logged in.
   void queueIncomingFax(IncomingFax fax);
@@ -112,6 +124,7 @@ class FakeFaxServer {
   void answer(Connection& connection, const Bytes& message);
   void deliverQueued(Connection& connection);
   void record(Received received);
+  bool sendAnswer(int fd, const Bytes& bytes);
 
   fax::UniqueFd listen_;
   fax::UniqueFd stop_;
@@ -128,6 +141,7 @@ class FakeFaxServer {
   ConversionAnswer conversionAnswer_;
   ReportAnswer reportAnswer_;
   bool answerReports_ = true;
+  std::chrono::milliseconds answerPace_{0};
   std::deque<IncomingFax> faxes_;
   std::map<std::uint8_t, std::deque<Bytes>> raw_;
   std::vector<Received> received_;
