@@ -217,12 +217,12 @@ TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
   while (std::getline(manifest, line)) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream fields(line);
-    std::string file, answer, backing;
-    fields >> file >> answer >> backing;
+    std::string file, answer, backing, setting;
+    fields >> file >> answer >> backing >> setting;
     std::string error;
     const auto page = pagegen::loadPage(folder + file, &error);
     ASSERT_TRUE(page) << file << ": " << error;
-    const bool blank = IsBlankPage(*page, profileFor(page->xDpi(), backing == "black"));
+    const bool blank = IsBlankPage(*page, profileFor(page->xDpi(), setting == "black"));
     ++pages;
     if (blank == (answer == "blank")) {
       ++right;
