@@ -45,15 +45,20 @@ void RotateLeftOneBit(benchmark::State& state) {
 BENCHMARK(RotateLeftOneBit)->Unit(benchmark::kMillisecond);
 
 // Arguments: depth, and 0 for a blank side with every fault, 1 for a dense page.
-void BlankTest(benchmark::State& state) {
+// The sides lie on a dark backing, with the profile's background set as it is
+// (BlankTest) or left at its default, white (BlankTestSetWhite).
+void blankTest(benchmark::State& state, int backgroundColor) {
   const Dib page = letter(static_cast<int>(state.range(0)),
                           state.range(1) ? pagegen::Content::DenseText : pagegen::Content::Blank);
   CScanSetting profile;
   profile.resolution = 300;
-  profile.backgroundColor = 1;
+  profile.backgroundColor = backgroundColor;
   for (auto _ : state) benchmark::DoNotOptimize(IsBlankPage(page, profile));
 }
+void BlankTest(benchmark::State& state) { blankTest(state, 1); }
+void BlankTestSetWhite(benchmark::State& state) { blankTest(state, 0); }
 BENCHMARK(BlankTest)->ArgsProduct({{24, 8, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BlankTestSetWhite)->ArgsProduct({{24, 8, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 // Argument 0: no barcode, so both passes run; 1: a Code 128 turned a quarter
 // half a centimetre from the bottom edge, found by the second pass; 2: an

@@ -32,19 +32,19 @@ constexpr double kRimRadiusMinMm = 1.8, kRimRadiusMaxMm = 4.5;
 // about half a cell off it.
 constexpr double kRimResidualMm = 0.4, kRimResidualCells = 0.45;
 
-bool isPunchHole(const Mark& mark, PageSize page, const SheetInsets& sheet, bool whiteBackground, double cellMm) {
+// A hole is told by its shape, size and place alone: the profile's background
+// is often left at its default, white, over a dark backing.
+bool isPunchHole(const Mark& mark, PageSize page, const SheetInsets& sheet, double cellMm) {
   const double larger = std::max(mark.width(), mark.height());
-  if (larger < (whiteBackground ? kRimMinMm : kHoleMinMm) || larger > kHoleMaxMm) return false;
+  if (larger < kRimMinMm || larger > kHoleMaxMm) return false;
   const double x = mark.centreX(), y = mark.centreY();
   const double fromEdge =
       std::min({x - sheet.left, y - sheet.top, page.width - sheet.right - x, page.height - sheet.bottom - y});
   if (fromEdge > kHoleZoneMm) return false;
-  if (!whiteBackground) {
-    // The dark backing fills the hole: round and dark all over (a disc covers
-    // pi / 4 of its box), where writing of that size is mostly paper.
-    const double density = mark.inkMm2 / (mark.width() * mark.height());
-    return std::min(mark.width(), mark.height()) >= larger / 1.5 && density >= 0.5;
-  }
+  // A dark backing fills the hole: round and dark all over (a disc covers
+  // pi / 4 of its box), where writing of that size is mostly paper.
+  const double density = mark.inkMm2 / (mark.width() * mark.height());
+  if (larger >= kHoleMinMm && std::min(mark.width(), mark.height()) >= larger / 1.5 && density >= 0.5) return true;
   // A light backing leaves only the rim's shadow, or part of it: cells on a
   // circle of a hole's radius. Digits and letters curve much tighter.
   return mark.circleRadius >= kRimRadiusMinMm && mark.circleRadius <= kRimRadiusMaxMm &&
@@ -90,7 +90,7 @@ BlankPageVerdict detectBlankPage(const PageRaster& page, const BlankPageOptions&
     const std::vector<bool> edgeLine = findEdgeLines(nearEdges, size, cellMm, speckSized, sheet);
     for (std::size_t i = 0; i < nearEdges.size(); ++i) {
       const Mark& mark = nearEdges[i].mark;
-      if (speck(mark) || edgeLine[i] || isPunchHole(mark, size, sheet, options.whiteBackground, cellMm)) {
+      if (speck(mark) || edgeLine[i] || isPunchHole(mark, size, sheet, cellMm)) {
         ++verdict.setAside;
       } else {
         ++verdict.writing;

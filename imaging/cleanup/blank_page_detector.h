@@ -12,7 +12,7 @@
 //  - the line a sheet's edge throws on a light backing (see edge_lines.h);
 //  - punch holes: round marks 4.5 to 9 mm across centred within 18 mm of the
 //    sheet's edge, dark all over on a dark backing, a ring or crescent on a
-//    light one.
+//    light one, whichever backing the profile names.
 // Bleed-through from the back stays below the contrast.
 //
 // Sensitivity runs from 0 to 100 (50 by default): the higher it is, the more
@@ -28,7 +28,9 @@ namespace ostrel {
 
 struct BlankPageOptions {
   int sensitivity = 50;
-  bool whiteBackground = true;  // the scanner's backing, seen outside the sheet and through holes
+  // The scanner's backing as the profile names it: on a light one the sheet's
+  // edge is found from its edge line, up to 15 mm in.
+  bool whiteBackground = true;
 };
 
 // The counts are of the marks looked at: the test stops at the first mark that

@@ -228,6 +228,8 @@ std::optional<Dib> turn(const Dib& page, Turn direction) {
   auto out = page.bitsPerPixel() == 1 ? newPageLike(page, page.height(), page.width(), 1)
                                       : newPageToOverwrite(page, page.height(), page.width(), page.bitsPerPixel());
   if (!out) return std::nullopt;
+  // Each resolution measures along a side, and the sides trade places.
+  out->setResolution(page.yDotsPerMetre(), page.xDotsPerMetre());
   switch (page.bitsPerPixel()) {
     case 1: turnBits(page, *out, direction); break;
     case 8: {

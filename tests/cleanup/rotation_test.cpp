@@ -100,15 +100,24 @@ TEST_P(RotationAtDepth, PaletteAndResolutionTravelAndPaddingStaysClear) {
     page.setPaletteEntry(0, {255, 255, 255, 0});
     page.setPaletteEntry(1, {0, 0, 0, 0});
   }
-  for (const auto& turned : {RotateLeft(page), RotateRight(page), Rotate180(page)}) {
-    ASSERT_TRUE(turned);
-    EXPECT_EQ(turned->xDotsPerMetre(), 7874);
-    for (int i = 0; i < page.paletteSize(); ++i) EXPECT_EQ(turned->paletteEntry(i), page.paletteEntry(i));
+  // A quarter turn swaps the resolutions with the sides they measure.
+  const auto left = RotateLeft(page), right = RotateRight(page), half = Rotate180(page);
+  for (const auto* quarter : {&left, &right}) {
+    ASSERT_TRUE(*quarter);
+    EXPECT_EQ((*quarter)->xDotsPerMetre(), 3937);
+    EXPECT_EQ((*quarter)->yDotsPerMetre(), 7874);
+  }
+  ASSERT_TRUE(half);
+  EXPECT_EQ(half->xDotsPerMetre(), 7874);
+  EXPECT_EQ(half->yDotsPerMetre(), 3937);
+  for (const auto* turned : {&left, &right, &half}) {
+    const Dib& out = **turned;
+    for (int i = 0; i < page.paletteSize(); ++i) EXPECT_EQ(out.paletteEntry(i), page.paletteEntry(i));
     if (bits == 1) {
       // Bits past the width are padding and must not carry pixels.
-      for (int y = 0; y < turned->height(); ++y) {
-        const std::uint8_t last = turned->row(y)[(turned->width() - 1) / 8];
-        const int used = (turned->width() - 1) % 8 + 1;
+      for (int y = 0; y < out.height(); ++y) {
+        const std::uint8_t last = out.row(y)[(out.width() - 1) / 8];
+        const int used = (out.width() - 1) % 8 + 1;
         EXPECT_EQ(last & (0xFF >> used), 0) << "row " << y;
       }
     }

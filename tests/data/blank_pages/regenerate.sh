@@ -4,7 +4,7 @@
 set -euo pipefail
 generator=$(realpath "${1:?usage: regenerate.sh path/to/ostrel-pagegen}")
 cd "$(dirname "$0")"
-grep -v '^#' manifest.txt | while read -r file answer backing options; do
+grep -v '^#' manifest.txt | while read -r file answer backing setting options; do
   [ -n "$file" ] || continue
   [ "$options" = scan ] && continue
   # shellcheck disable=SC2086 # the options are words on purpose
