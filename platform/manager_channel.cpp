@@ -89,17 +89,19 @@ bool findManager(std::string_view scannerName) {
   return true;
 }
 
-bool postToManager(std::string_view scannerName, const ManagerRecord& record) {
+PostResult postToManager(std::string_view scannerName, const ManagerRecord& record) {
   const int fd = connectToManager(scannerName);
-  if (fd < 0) return false;
+  if (fd < 0) return PostResult::NoManager;
   const std::int32_t wire[3] = {record.message, record.first, record.second};
   ssize_t sent = 0;
   do {
-    // A full queue means the manager is stuck; giving up beats hanging here.
+    // A full queue means the manager is behind; giving up beats hanging here.
     sent = ::send(fd, wire, kRecordSize, MSG_DONTWAIT | MSG_NOSIGNAL);
   } while (sent < 0 && errno == EINTR);
+  const int error = errno;
   ::close(fd);
-  return sent == static_cast<ssize_t>(kRecordSize);
+  if (sent == static_cast<ssize_t>(kRecordSize)) return PostResult::Delivered;
+  return sent < 0 && (error == EAGAIN || error == EWOULDBLOCK) ? PostResult::Busy : PostResult::NoManager;
 }
 
 ManagerListener ManagerListener::listen(std::string_view scannerName) {

@@ -33,8 +33,14 @@ std::string managerSocketPath(std::string_view scannerName);
 // True when a live manager of the scanner answers.
 bool findManager(std::string_view scannerName);
 
-// Sends one record to the scanner's manager; false when no manager took it.
-bool postToManager(std::string_view scannerName, const ManagerRecord& record);
+enum class PostResult {
+  Delivered,
+  Busy,       // the manager answers, but its queue is full: it has not caught up yet
+  NoManager,  // nothing listens for the scanner
+};
+
+// Sends one record to the scanner's manager without waiting.
+PostResult postToManager(std::string_view scannerName, const ManagerRecord& record);
 
 // The manager's end: binds the scanner's socket for the life of the object and
 // removes the socket file again when done (only while it is still its own).

@@ -121,9 +121,16 @@ bool COBXApp::searchRunningManager(const std::string& scannerName) {
 
 void COBXApp::forwardEvent(const std::string& scannerName, int code) {
   Log("Ostrel post a message to the existing OBX.");
-  if (!platform::postToManager(
-          scannerName, {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
-    Log("Ostrel could not reach the existing OBX.");
+  switch (platform::postToManager(scannerName,
+                                  {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
+    case platform::PostResult::Delivered:
+      break;
+    case platform::PostResult::Busy:
+      Log("The existing OBX is busy and takes no more button events for now; this press is dropped.");
+      break;
+    case platform::PostResult::NoManager:
+      Log("Ostrel could not reach the existing OBX.");
+      break;
   }
 }
 

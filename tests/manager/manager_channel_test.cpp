@@ -26,8 +26,8 @@ TEST(ManagerChannel, PostedRecordsArriveInOrder) {
   auto listener = ManagerListener::listen("Heron");
   ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
   EXPECT_TRUE(findManager("Heron"));
-  EXPECT_TRUE(postToManager("Heron", {0x0419, 3, 1}));
-  EXPECT_TRUE(postToManager("Heron", {0x0111, 32773, 0}));
+  EXPECT_EQ(postToManager("Heron", {0x0419, 3, 1}), PostResult::Delivered);
+  EXPECT_EQ(postToManager("Heron", {0x0111, 32773, 0}), PostResult::Delivered);
   EXPECT_EQ(listener.receive(), (ManagerRecord{0x0419, 3, 1}));
   EXPECT_EQ(listener.receive(), (ManagerRecord{0x0111, 32773, 0}));
   EXPECT_EQ(listener.receive(), std::nullopt);
@@ -35,7 +35,23 @@ TEST(ManagerChannel, PostedRecordsArriveInOrder) {
 
 TEST(ManagerChannel, NoManagerIsNeitherFoundNorReached) {
   EXPECT_FALSE(findManager("Heron"));
-  EXPECT_FALSE(postToManager("Heron", {0x0419, 1, 1}));
+  EXPECT_EQ(postToManager("Heron", {0x0419, 1, 1}), PostResult::NoManager);
+}
+
+TEST(ManagerChannel, AFullQueueIsABusyManagerNotAMissingOne) {
+  auto listener = ManagerListener::listen("Heron");
+  ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
+  int delivered = 0;
+  PostResult result = PostResult::Delivered;
+  while (delivered < 100000 && (result = postToManager("Heron", {0x0419, 1, 1})) == PostResult::Delivered) {
+    ++delivered;
+  }
+  EXPECT_EQ(result, PostResult::Busy);
+  EXPECT_GT(delivered, 0);
+  // Once the manager catches up, posts arrive again.
+  while (listener.receive()) {
+  }
+  EXPECT_EQ(postToManager("Heron", {0x0419, 2, 1}), PostResult::Delivered);
 }
 
 TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
@@ -53,7 +69,7 @@ TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
   EXPECT_FALSE(findManager("Heron"));
   auto listener = ManagerListener::listen("Heron");
   EXPECT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
-  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+  EXPECT_EQ(postToManager("Heron", {1, 2, 3}), PostResult::Delivered);
 }
 
 TEST(ManagerChannel, ALiveManagerIsNotReplaced) {
@@ -61,7 +77,7 @@ TEST(ManagerChannel, ALiveManagerIsNotReplaced) {
   auto second = ManagerListener::listen("Heron");
   EXPECT_EQ(second.state(), ManagerListener::State::ManagerRunning);
   EXPECT_EQ(second.fd(), -1);
-  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+  EXPECT_EQ(postToManager("Heron", {1, 2, 3}), PostResult::Delivered);
   EXPECT_EQ(first.receive(), (ManagerRecord{1, 2, 3}));
 }
 
@@ -87,7 +103,7 @@ TEST(ManagerChannel, RecordsOfAnotherSizeAreDropped) {
   ::send(fd, junk, sizeof junk, 0);
   ::send(fd, junk, 5, 0);
   ::close(fd);
-  EXPECT_TRUE(postToManager("Heron", {7, 8, 9}));
+  EXPECT_EQ(postToManager("Heron", {7, 8, 9}), PostResult::Delivered);
   EXPECT_EQ(listener.receive(), (ManagerRecord{7, 8, 9}));
   EXPECT_EQ(listener.takeDropped(), 2u);
   EXPECT_EQ(listener.takeDropped(), 0u);

@@ -162,6 +162,23 @@ TEST_F(StartupWithManager, ButtonEventIsForwardedWithButtonAndKind) {
   EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "release"));
 }
 
+TEST_F(StartupWithManager, APressThatFindsTheQueueFullSaysTheManagerIsBusy) {
+  // A burst of presses the manager has not caught up with.
+  for (int i = 0; i < 100000; ++i) {
+    if (platform::postToManager("Heron", {manager_message::kButtonEvent, 1, 1}) != platform::PostResult::Delivered) {
+      break;
+    }
+  }
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line(kButton3Kind2)).runManager);
+  const auto log = logMessages();
+  EXPECT_THAT(std::vector<std::string>(log.end() - 3, log.end()),
+              ElementsAre("Ostrel post a message to the existing OBX.",
+                          "The existing OBX is busy and takes no more button events for now; this press is dropped.",
+                          "Ostrel exit."));
+  EXPECT_THAT(log, ::testing::Not(Contains("Ostrel could not reach the existing OBX.")));
+}
+
 TEST_F(StartupWithManager, ConfigurationIsForwardedAsButtonZero) {
   COBXApp app = makeApp();
   EXPECT_FALSE(app.start(line("Configuration")).runManager);

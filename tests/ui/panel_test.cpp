@@ -184,7 +184,7 @@ TEST(ManagerInbox, PostedRecordsArriveAndJunkIsLogged) {
   ASSERT_EQ(::connect(junk, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::send(junk, "x", 1, 0), 1);
   ::close(junk);
-  ASSERT_TRUE(platform::postToManager("Heron", {0x0419, 4, 2}));
+  ASSERT_EQ(platform::postToManager("Heron", {0x0419, 4, 2}), platform::PostResult::Delivered);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 5000));
   EXPECT_EQ(received, (std::vector<platform::ManagerRecord>{{0x0419, 4, 2}}));
   EXPECT_THAT(logMessages(), Contains("Ostrel ignored a message it does not know: 1 datagram(s) "
