@@ -22,6 +22,17 @@ namespace {
 
 using ostrel::testing::tempRoot;
 
+// A socket file left by a manager that was killed.
+void leaveDeadSocket(const std::string& scannerName) {
+  const std::string path = managerSocketPath(scannerName);
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
 TEST(ManagerChannel, PostedRecordsArriveInOrder) {
   auto listener = ManagerListener::listen("Heron");
   ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
@@ -55,21 +66,32 @@ TEST(ManagerChannel, AFullQueueIsABusyManagerNotAMissingOne) {
 }
 
 TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
-  const std::string path = managerSocketPath("Heron");
-  {
-    // A manager that was killed leaves its socket file behind.
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-  }
-  ASSERT_TRUE(std::filesystem::exists(path));
+  leaveDeadSocket("Heron");
+  ASSERT_TRUE(std::filesystem::exists(managerSocketPath("Heron")));
   EXPECT_FALSE(findManager("Heron"));
   auto listener = ManagerListener::listen("Heron");
   EXPECT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
   EXPECT_EQ(postToManager("Heron", {1, 2, 3}), PostResult::Delivered);
+}
+
+TEST(ManagerChannel, ManagersRankInTheOrderTheyStarted) {
+  EXPECT_EQ(managerRank("Heron"), 0);
+  leaveDeadSocket("Kestrel");
+  std::optional<ManagerListener> heron = ManagerListener::listen("Heron");
+  // Apart by more than a clock tick, so the start times tell them apart.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  auto egret = ManagerListener::listen("Egret");
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  auto tern = ManagerListener::listen("Tern");
+  EXPECT_EQ(managerRank("Heron"), 0);
+  EXPECT_EQ(managerRank("Egret"), 1);
+  EXPECT_EQ(managerRank("Tern"), 2);
+  // A scanner without a manager comes after every running one; the dead one counts for nothing.
+  EXPECT_EQ(managerRank("Kestrel"), 3);
+  // The first one ending moves the others up.
+  heron.reset();
+  EXPECT_EQ(managerRank("Egret"), 0);
+  EXPECT_EQ(managerRank("Tern"), 1);
 }
 
 TEST(ManagerChannel, ALiveManagerIsNotReplaced) {

@@ -3,9 +3,11 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -127,6 +129,73 @@ TEST_F(Panel, EscapeHidesThePanelAndEnterDoesNothing) {
   p.showPanel();
   p.close();
   EXPECT_FALSE(p.isVisible());
+}
+
+TEST_F(Panel, IsAToolWindowWithTheScannersNameAndACloseBoxOnly) {
+  COBXDlg& p = panel();
+  const Qt::WindowFlags flags = p.windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+  // Without the customize hint the window manager adds every button it likes.
+  EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  EXPECT_EQ(p.size(), QSize(150, 250));
+  EXPECT_EQ(p.windowHandle()->title(), QStringLiteral("Heron"));
+}
+
+TEST_F(Panel, ClickingElsewhereHidesItButItsOwnPromptDoesNot) {
+  COBXDlg& p = panel();
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+  // A prompt of this program, as a scan started from the panel shows.
+  QDialog prompt;
+  prompt.setWindowModality(Qt::ApplicationModal);
+  prompt.show();
+  prompt.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&prompt));
+  EXPECT_TRUE(p.isVisible());
+  prompt.hide();
+
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+  QWidget elsewhere;
+  elsewhere.show();
+  elsewhere.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  EXPECT_FALSE(p.isVisible());
+  // The icon brings it back.
+  p.showPanel();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&p));
+}
+
+TEST_F(Panel, TheSecondScannersPanelStandsBesideTheFirst) {
+  auto heronManager = platform::ManagerListener::listen("Heron");
+  // Apart by more than a clock tick, so their start times tell them apart.
+  QTest::qWait(30);
+  auto egretManager = platform::ManagerListener::listen("Egret");
+  FakeScanner egretScanner(journal);
+  egretScanner.name = "Egret";
+  COBXDlg egret(PanelParts{egretScanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg& heron = panel();
+  // Where each goes when the user brings it up.
+  const auto placed = [](COBXDlg& p) {
+    p.showPanel();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const QRect frame = p.frameGeometry();
+    p.hide();
+    return frame;
+  };
+  const QRect egretFrame = placed(egret);
+  const QRect heronFrame = placed(heron);
+  const QRect area = heron.screen()->availableGeometry();
+  EXPECT_EQ(heronFrame.bottomRight(), area.bottomRight());
+  EXPECT_EQ(egretFrame.right() + 1, heronFrame.left());
+  EXPECT_EQ(egretFrame.bottom(), area.bottom());
 }
 
 TEST_F(Panel, WithoutANotificationAreaTheIconIsRetriedEveryThirtySeconds) {
