@@ -21,6 +21,7 @@
 #include "app/ui/obx_dialog.h"
 #include "app/ui/png_button.h"
 #include "app/ui/shade_button.h"
+#include "app/ui/window_placement.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
 
@@ -196,6 +197,16 @@ TEST_F(Panel, TheSecondScannersPanelStandsBesideTheFirst) {
   EXPECT_EQ(heronFrame.bottomRight(), area.bottomRight());
   EXPECT_EQ(egretFrame.right() + 1, heronFrame.left());
   EXPECT_EQ(egretFrame.bottom(), area.bottom());
+}
+
+TEST(WindowPlacement, SlotsPastTheLeftEdgeGoOnInARowAbove) {
+  QWidget window;
+  window.setFixedSize(150, 250);
+  const QRect area = window.screen()->availableGeometry();
+  const int perRow = area.width() / 150;
+  placeBottomRight(window, perRow + 1);
+  EXPECT_EQ(window.frameGeometry().right(), area.right() - 150);
+  EXPECT_EQ(window.frameGeometry().bottom(), area.bottom() - 250);
 }
 
 TEST_F(Panel, WithoutANotificationAreaTheIconIsRetriedEveryThirtySeconds) {
