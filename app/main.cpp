@@ -5,6 +5,7 @@
 // display connection.
 #include <QApplication>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -118,7 +119,8 @@ int main(int argc, char** argv) {
 
   COBXApp app({scanner, profiles, job, installation,
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});
-  if (app.start(joinCommandLine(argc, argv))) {
+  const StartResult started = app.start(commandLineOf({argv, argv + argc}));
+  if (started.runManager) {
     TerminationSignals caught;
     // Not listening: another manager serves the scanner, or none can be
     // reached; claimManagerSocket has logged the end.
@@ -130,5 +132,8 @@ int main(int argc, char** argv) {
     }
   }
   app.finish();
-  return 0;
+  // Printed after the exit step: a closed standard output cannot cut it short.
+  std::fputs(started.output.c_str(), stdout);
+  std::fputs(started.error.c_str(), stderr);
+  return started.exitStatus;
 }

@@ -1,5 +1,6 @@
 #include "platform/manager_channel.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "platform/folder_lock.h"
@@ -47,9 +49,9 @@ std::optional<sockaddr_un> socketAddress(const std::string& path) {
   return address;
 }
 
-// A datagram socket connected to the scanner's manager, or -1.
-int connectToManager(std::string_view scannerName) {
-  const auto address = socketAddress(managerSocketPath(scannerName));
+// A datagram socket connected to the manager at the path, or -1.
+int connectToSocket(const std::string& path) {
+  const auto address = socketAddress(path);
   if (!address) return -1;
   const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
@@ -58,6 +60,29 @@ int connectToManager(std::string_view scannerName) {
     return -1;
   }
   return fd;
+}
+
+int connectToManager(std::string_view scannerName) { return connectToSocket(managerSocketPath(scannerName)); }
+
+constexpr const char* kSocketPrefix = "ostrel-obx-";
+constexpr const char* kSocketSuffix = ".sock";
+
+// When a manager bound its socket, then its path: the order managers started in.
+struct StartOrder {
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  std::string path;
+  auto operator<=>(const StartOrder&) const = default;
+};
+
+// The start order of the live manager at the path; nullopt for a stale file.
+std::optional<StartOrder> liveManagerAt(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) return std::nullopt;
+  const int fd = connectToSocket(path);
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  return StartOrder{st.st_mtim.tv_sec, st.st_mtim.tv_nsec, path};
 }
 
 }  // namespace
@@ -77,9 +102,28 @@ std::string managerSocketPath(std::string_view scannerName) {
   const std::string folder = managerSocketFolder();
   if (folder.empty()) return {};
   char name[48];
-  std::snprintf(name, sizeof name, "ostrel-obx-%016llx.sock",
-                static_cast<unsigned long long>(nameHash(scannerName)));
+  std::snprintf(name, sizeof name, "%s%016llx%s", kSocketPrefix,
+                static_cast<unsigned long long>(nameHash(scannerName)), kSocketSuffix);
   return joinPath(folder, name);
+}
+
+int managerRank(std::string_view scannerName) {
+  const std::string folder = managerSocketFolder();
+  if (folder.empty()) return 0;
+  const std::string own = managerSocketPath(scannerName);
+  const auto ownOrder = liveManagerAt(own);
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
+  if (!listing) return 0;
+  int rank = 0;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(kSocketPrefix) || !name.ends_with(kSocketSuffix)) continue;
+    const std::string path = joinPath(folder, name);
+    if (path == own) continue;
+    const auto order = liveManagerAt(path);
+    if (order && (!ownOrder || *order < *ownOrder)) ++rank;
+  }
+  return rank;
 }
 
 bool findManager(std::string_view scannerName) {
@@ -89,17 +133,19 @@ bool findManager(std::string_view scannerName) {
   return true;
 }
 
-bool postToManager(std::string_view scannerName, const ManagerRecord& record) {
+PostResult postToManager(std::string_view scannerName, const ManagerRecord& record) {
   const int fd = connectToManager(scannerName);
-  if (fd < 0) return false;
+  if (fd < 0) return PostResult::NoManager;
   const std::int32_t wire[3] = {record.message, record.first, record.second};
   ssize_t sent = 0;
   do {
-    // A full queue means the manager is stuck; giving up beats hanging here.
+    // A full queue means the manager is behind; giving up beats hanging here.
     sent = ::send(fd, wire, kRecordSize, MSG_DONTWAIT | MSG_NOSIGNAL);
   } while (sent < 0 && errno == EINTR);
+  const int error = errno;
   ::close(fd);
-  return sent == static_cast<ssize_t>(kRecordSize);
+  if (sent == static_cast<ssize_t>(kRecordSize)) return PostResult::Delivered;
+  return sent < 0 && (error == EAGAIN || error == EWOULDBLOCK) ? PostResult::Busy : PostResult::NoManager;
 }
 
 ManagerListener ManagerListener::listen(std::string_view scannerName) {

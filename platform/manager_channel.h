@@ -33,8 +33,20 @@ std::string managerSocketPath(std::string_view scannerName);
 // True when a live manager of the scanner answers.
 bool findManager(std::string_view scannerName);
 
-// Sends one record to the scanner's manager; false when no manager took it.
-bool postToManager(std::string_view scannerName, const ManagerRecord& record);
+enum class PostResult {
+  Delivered,
+  Busy,       // the manager answers, but its queue is full: it has not caught up yet
+  NoManager,  // nothing listens for the scanner
+};
+
+// Sends one record to the scanner's manager without waiting.
+PostResult postToManager(std::string_view scannerName, const ManagerRecord& record);
+
+// How many running managers of other scanners started before this scanner's
+// manager (all of them when it runs none): its place in the row of panels.
+// Managers bound within the same clock tick are ordered by socket name, so
+// every manager reckons the same order.
+int managerRank(std::string_view scannerName);
 
 // The manager's end: binds the scanner's socket for the life of the object and
 // removes the socket file again when done (only while it is still its own).

@@ -1,8 +1,11 @@
 #include "app/core/command_line.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
+#include "platform/activity_log.h"
 #include "platform/text.h"
 
 namespace ostrel {
@@ -44,21 +47,60 @@ bool contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
-std::string joinCommandLine(int argc, const char* const* argv) {
-  std::string line;
-  for (int i = 0; i < argc; ++i) {
-    if (i > 0) line += ' ';
-    line += argv[i];
+CommandLine commandLineOf(std::vector<std::string> words) {
+  CommandLine line;
+  for (const std::string& word : words) {
+    if (&word != &words.front()) line.text += ' ';
+    line.text += word;
+  }
+  if (!words.empty()) {
+    line.program = std::move(words.front());
+    line.arguments.assign(std::make_move_iterator(words.begin() + 1),
+                          std::make_move_iterator(words.end()));
   }
   return line;
 }
 
-StartForm startForm(std::string_view commandLine) {
-  if (contains(commandLine, kDeviceSwitch)) return StartForm::Scanner;
-  if (contains(commandLine, "-closeobx")) return StartForm::Uninstall;
-  if (contains(commandLine, kProductSwitch)) return StartForm::Install;
-  if (contains(commandLine, "/Configure")) return StartForm::Configure;
-  return StartForm::StartAll;
+StartForm startForm(const CommandLine& commandLine) {
+  const auto& arguments = commandLine.arguments;
+  if (std::any_of(arguments.begin(), arguments.end(),
+                  [](const std::string& argument) { return argument == "--help" || argument == "-h"; })) {
+    return StartForm::Help;
+  }
+  const std::string_view text = commandLine.text;
+  if (contains(text, kDeviceSwitch)) return StartForm::Scanner;
+  if (contains(text, "-closeobx")) return StartForm::Uninstall;
+  if (contains(text, kProductSwitch)) return StartForm::Install;
+  if (contains(text, "/Configure")) return StartForm::Configure;
+  const bool blankOnly = std::all_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+    return argument.find_first_not_of(' ') == std::string::npos;
+  });
+  return blankOnly ? StartForm::StartAll : StartForm::Unknown;
+}
+
+std::string programName(std::string_view program) {
+  const std::size_t slash = program.rfind('/');
+  return std::string(slash == std::string_view::npos ? program : program.substr(slash + 1));
+}
+
+std::string usageText(std::string_view program) {
+  const std::string name = programName(program);
+  const std::string indent(7, ' ');
+  return "Usage: " + name + " \"/StiDevice:DEVICE /StiEvent:EVENT\"\n" + indent + name +
+         " /Configure | /ProductCode:CODE | -closeobx | --help\n" + indent + name + "\n"
+         "\n"
+         "/StiDevice:DEVICE /StiEvent:EVENT\n"
+         "    Run as the button manager of the scanner registered as DEVICE (see\n"
+         "    `ostrel-device list`), or hand EVENT to the manager already running for it.\n"
+         "    EVENT is a button's event identifier, {d87c0866-dd6d-11d7-aafb-0050ba1aca6f}\n"
+         "    to start the manager, or Configuration; any other EVENT closes the manager.\n"
+         "/Configure          open the configuration of every scanner\n"
+         "/ProductCode:CODE   register the program after its installation\n"
+         "-closeobx           close every manager and clean up before removal\n"
+         "(no arguments)      start a manager for every scanner\n"
+         "--help, -h          show this text\n"
+         "\n"
+         "The activity log, OBX-YYYY-MM.log, is in " + ActivityLog::folder() + "\n";
 }
 
 std::optional<std::string> stiDeviceName(std::string_view commandLine) {

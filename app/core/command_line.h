@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostrel {
 
@@ -14,13 +15,29 @@ enum class StartForm {
   Uninstall,  // "-closeobx"
   Install,    // "/ProductCode:"
   Configure,  // "/Configure"
-  StartAll,   // none of these
+  StartAll,   // none of these, and no arguments
+  Help,       // "--help" or "-h" as an argument, whatever else the line holds
+  Unknown,    // arguments, but none of the switches
 };
 
-std::string joinCommandLine(int argc, const char* const* argv);
+struct CommandLine {
+  std::string text;  // the program path and its arguments joined by single blanks
+  std::string program;
+  std::vector<std::string> arguments;
+};
 
-// The forms are tested in the order above; the switches are case-sensitive.
-StartForm startForm(std::string_view commandLine);
+// words: the program path, then the arguments.
+CommandLine commandLineOf(std::vector<std::string> words);
+
+// Help first, then the forms in the order above; the switches are
+// case-sensitive. Arguments of blanks alone count as none.
+StartForm startForm(const CommandLine& commandLine);
+
+// The program file's name without its folder.
+std::string programName(std::string_view program);
+
+// What --help prints: the command-line forms, named after the program file.
+std::string usageText(std::string_view program);
 
 // The text between "/StiDevice:" and the first blank after it; nullopt when
 // the switch is missing or no blank follows.

@@ -8,9 +8,18 @@
 
 namespace ostrel {
 
-bool COBXApp::start(std::string_view commandLine) {
+namespace {
+
+StartResult refused(int exitStatus, const CommandLine& commandLine, const std::string& reason) {
+  const std::string name = programName(commandLine.program);
+  return {false, {}, name + ": " + reason + "\nTry \"" + name + " --help\".\n", exitStatus};
+}
+
+}  // namespace
+
+StartResult COBXApp::start(const CommandLine& commandLine) {
   ActivityLog::removeOldLogs();
-  Log(commandLine);  // the log turns any line break in it into a blank
+  Log(commandLine.text);  // the log turns any line break in it into a blank
   Log("Ostrel Start Up...");
   switch (startForm(commandLine)) {
     case StartForm::Scanner:
@@ -18,38 +27,49 @@ bool COBXApp::start(std::string_view commandLine) {
     case StartForm::Uninstall:
       parts_.installation.cleanUpBeforeRemoval();
       Log("Ostrel exit.");
-      return false;
+      return {};
     case StartForm::Install:
-      parts_.installation.registerAfterInstall(productCode(commandLine));
+      parts_.installation.registerAfterInstall(productCode(commandLine.text));
       Log("Ostrel exit.");
-      return false;
+      return {};
     case StartForm::Configure:
       Log("Ostrel is searching for valid scanners...");
       parts_.installation.startAllConfigurations();
       Log("Ostrel exit.");
-      return false;
+      return {};
     case StartForm::StartAll:
       Log("Ostrel is searching for valid scanners...");
       parts_.installation.startAllManagers();
       Log("Ostrel exit");
-      return false;
+      return {};
+    case StartForm::Help:
+      Log("Ostrel shows its usage and exits.");
+      return {false, usageText(commandLine.program), {}, 0};
+    case StartForm::Unknown:
+      Log("Ostrel exits due to invalid command line.");
+      return refused(kInvalidCommandLine, commandLine,
+                     "invalid command line: unknown argument \"" + commandLine.arguments.front() + "\".");
   }
-  return false;
+  return {};
 }
 
-bool COBXApp::startForScanner(std::string_view commandLine) {
-  const auto device = stiDeviceName(commandLine);
+StartResult COBXApp::startForScanner(const CommandLine& commandLine) {
+  const auto device = stiDeviceName(commandLine.text);
   if (!device) {
     Log("Ostrel exits due to invalid command line.");
-    return false;
+    return refused(kInvalidCommandLine, commandLine,
+                   "invalid command line: \"/StiDevice:DEVICE\" needs a blank after the device "
+                   "name, as in \"/StiDevice:DEVICE /StiEvent:EVENT\".");
   }
   if (!parts_.scanner.findDriver(*device)) {
     Log("Ostrel exits due to no scanner matched.");
-    return false;
+    return refused(kNoScannerMatched, commandLine,
+                   "no scanner is registered as \"" + *device +
+                       "\"; `ostrel-device list` shows the registered scanners.");
   }
   const std::string name = parts_.scanner.scannerName();
   applicationLog().setScannerName(name);
-  const int code = eventCode(stiEventText(commandLine));
+  const int code = eventCode(stiEventText(commandLine.text));
 
   const std::string folder = scannerFolder(name);
   platform::createFolder(folder);
@@ -67,28 +87,28 @@ bool COBXApp::startForScanner(std::string_view commandLine) {
     Log("Ostrel close the existing OBX.");
     platform::postToManager(name, {manager_message::kCommand, manager_message::kExitCommand, 0});
     Log("Ostrel exits.");
-    return false;
+    return {};
   }
   if (code > 0 && running) {
     forwardEvent(name, code);
     Log("Ostrel exit.");
-    return false;
+    return {};
   }
   if (code == 0 && running) {
     Log("Ostrel exits due to other application existing.");
-    return false;
+    return {};
   }
   pendingEventCode_ = code;
 
   if (!parts_.scanner.queryAbilities()) {
     Log("Ostrel exit due to setup scanner failed.");
-    return false;
+    return {};
   }
   Log("Load ABBYY engine.");
   parts_.job.loadRecognitionEngine();
   platform::createFolder(folder);
   parts_.profiles.createOrLoad(folder, parts_.scanner.buttonCount());
-  return true;
+  return {true, {}, {}, 0};
 }
 
 bool COBXApp::searchRunningManager(const std::string& scannerName) {
@@ -101,9 +121,16 @@ bool COBXApp::searchRunningManager(const std::string& scannerName) {
 
 void COBXApp::forwardEvent(const std::string& scannerName, int code) {
   Log("Ostrel post a message to the existing OBX.");
-  if (!platform::postToManager(
-          scannerName, {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
-    Log("Ostrel could not reach the existing OBX.");
+  switch (platform::postToManager(scannerName,
+                                  {manager_message::kButtonEvent, eventButton(code), eventKind(code)})) {
+    case platform::PostResult::Delivered:
+      break;
+    case platform::PostResult::Busy:
+      Log("The existing OBX is busy and takes no more button events for now; this press is dropped.");
+      break;
+    case platform::PostResult::NoManager:
+      Log("Ostrel could not reach the existing OBX.");
+      break;
   }
 }
 

@@ -4,14 +4,14 @@
 //
 // start() runs the common start and dispatches on the command line. For a
 // scanner it matches the device, reads the marker, searches for a running
-// manager, forwards to it or becomes the manager; it returns true when this copy
-// must now run the manager's panel. finish() is the exit step and must be called
-// on every path.
+// manager, forwards to it or becomes the manager; its result says whether this
+// copy must now run the manager's panel. finish() is the exit step and must be
+// called on every path.
 #include <chrono>
 #include <functional>
 #include <string>
-#include <string_view>
 
+#include "app/core/command_line.h"
 #include "app/core/manager_interfaces.h"
 #include "platform/manager_channel.h"
 
@@ -26,6 +26,15 @@ struct StartupParts {
   std::function<void(std::chrono::milliseconds)> wait;
 };
 
+// Besides the log, a person who started the program by hand learns from the
+// output and the exit status why nothing ran.
+struct StartResult {
+  bool runManager = false;
+  std::string output;  // for standard output
+  std::string error;   // for standard error
+  int exitStatus = 0;
+};
+
 class COBXApp {
  public:
   // The search for a running manager: this many tries, a pause after each miss.
@@ -34,7 +43,11 @@ class COBXApp {
 
   explicit COBXApp(StartupParts parts) : parts_(std::move(parts)) {}
 
-  bool start(std::string_view commandLine);
+  // Exit statuses of a start that cannot be served.
+  static constexpr int kInvalidCommandLine = 2;
+  static constexpr int kNoScannerMatched = 1;
+
+  StartResult start(const CommandLine& commandLine);
 
   // Claims the scanner's manager socket when the panel opens. When another
   // manager already answers there (two copies that started together both took
@@ -50,7 +63,7 @@ class COBXApp {
   void finish();
 
  private:
-  bool startForScanner(std::string_view commandLine);
+  StartResult startForScanner(const CommandLine& commandLine);
   bool searchRunningManager(const std::string& scannerName);
   void forwardEvent(const std::string& scannerName, int code);
 

@@ -1,19 +1,13 @@
 #pragma once
-// The per-scanner folder "%AppData%/Ostrel/<scanner>/" and the start-up marker
-// in it: "Startup.txt", section "1", key Startup, "1" while a manager of the
-// scanner runs and "0" after it has ended.
+// The start-up marker in the per-scanner folder: "Startup.txt", section "1",
+// key Startup, "1" while a manager of the scanner runs and "0" after it has
+// ended.
 #include <string>
 #include <string_view>
 
+#include "app/settings/scanner_folder.h"
+
 namespace ostrel {
-
-// The scanner name as one folder level. Names come from the driver and may hold
-// anything; '/' becomes '_', and a name that would mean this folder or its
-// parent ("", ".", "..") gets a leading '_', so the folder stays inside Ostrel/.
-std::string scannerFolderName(std::string_view scannerName);
-
-// The per-scanner folder, ending with '/'.
-std::string scannerFolder(std::string_view scannerName);
 
 std::string startupMarkerPath(std::string_view scannerName);
 

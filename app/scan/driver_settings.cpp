@@ -5,7 +5,9 @@
 
 #include "platform/activity_log.h"
 #include "app/scan/scanner_config.h"
+#include "platform/environment.h"
 #include "platform/ini_file.h"
+#include "platform/text.h"
 
 namespace ostrel {
 
@@ -90,6 +92,10 @@ int ScannerConfig::WriteDriverSettings(const CButtonSetting& button) const {
     return 0;
   }
   const CScanSetting& scan = *button.scanSetting;
+  for (const std::string* path : {&loadIniPath, &scanIniPath}) {
+    const std::string folder = platform::folderOf(*path);
+    if (!platform::createFolderTree(folder)) Log("The driver settings folder " + folder + " cannot be created.");
+  }
   const DriverSettingsWriter out(loadIniPath, scanIniPath);
 
   out.number("ScanSource", hasFeeder ? (hasFlatbed ? 0 : 1) : 2);

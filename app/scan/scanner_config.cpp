@@ -6,6 +6,7 @@
 #include "scanners/protocol/driver_interface.h"
 #include "scanners/protocol/imaging_devices.h"
 #include "app/settings/localized_text.h"
+#include "app/settings/scanner_folder.h"
 #include "platform/dynamic_library.h"
 #include "platform/environment.h"
 #include "platform/ini_file.h"
@@ -33,9 +34,11 @@ int ScannerConfig::FindDriver(const std::string& deviceId) {
     driverPath = device.driverPath;
     const std::string saveFolder = platform::GetPrivateProfileString(
         "DS", "SAVEPATH", "", platform::joinPath(platform::folderOf(driverPath), "scanner.ini"));
-    // An empty SAVEPATH names no folder: the bare file names remain.
-    scanIniPath = saveFolder.empty() ? "nvscan32.ini" : platform::joinPath(saveFolder, "nvscan32.ini");
-    loadIniPath = saveFolder.empty() ? "devaru.ini" : platform::joinPath(saveFolder, "devaru.ini");
+    // Without a SAVEPATH the bare file names would land in whatever folder the
+    // program was started from; the scanner's own folder keeps them with its profiles.
+    const std::string folder = saveFolder.empty() ? scannerFolder(modelName) : saveFolder;
+    scanIniPath = platform::joinPath(folder, "nvscan32.ini");
+    loadIniPath = platform::joinPath(folder, "devaru.ini");
     return 1;
   }
   return 0;

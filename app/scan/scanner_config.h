@@ -15,6 +15,7 @@ struct ScannerConfig {
   // -1 off; 0 on (models "Heron" and "Egret"); while on, the main window stores
   // the kind of each button event in it (1 one side, 2 both sides, 0 a click).
   int sideSelector = -1;
+  // In the folder scanner.ini's SAVEPATH names, else in the scanner's own folder.
   std::string loadIniPath;  // devaru.ini
   std::string scanIniPath;  // nvscan32.ini
   std::string modelName;    // the driver's description, at most 19 characters

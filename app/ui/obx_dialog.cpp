@@ -1,5 +1,6 @@
 #include "app/ui/obx_dialog.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "app/ui/png_button.h"
 #include "app/ui/shade_button.h"
 #include "app/ui/window_placement.h"
+#include "platform/manager_channel.h"
 
 namespace ostrel {
 
@@ -81,6 +83,9 @@ COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
       strip_(artwork::panelStrip(palette().color(QPalette::Button))) {
   const QIcon programIcon = artwork::programIcon();
   setWindowIcon(programIcon);
+  // A small title bar with the close box alone leaves the 150 pixels to the
+  // scanner's name; minimising or maximising a fixed-size pop-up means nothing.
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(kWidth, kHeight);
   setAttribute(Qt::WA_AlwaysShowToolTips);
 
@@ -176,7 +181,17 @@ void COBXDlg::reject() { hide(); }
 
 void COBXDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  placeBottomRight(*this);
+  placeBottomRight(*this, platform::managerRank(parts_.scanner.scannerName()));
+}
+
+void COBXDlg::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // Another window took the focus. A dialog this program opened on top (a
+  // prompt during a scan started here) is not elsewhere: the panel stays.
+  if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() &&
+      !QApplication::activeModalWidget()) {
+    hide();
+  }
 }
 
 void COBXDlg::paintEvent(QPaintEvent*) {

@@ -1,9 +1,12 @@
 #pragma once
-// COBXDlg: the manager's panel, a small window in the bottom-right corner of
-// the desktop that lists the scanner's buttons, and the notification icon that
-// brings it up. It stays hidden until the icon is clicked; Cancel, Escape and
-// the close box hide it again. It turns clicks, menu commands and the
-// dispatch's requests into calls of the ButtonDispatcher and back.
+// COBXDlg: the manager's panel, a small tool window in the bottom-right corner
+// of the desktop that lists the scanner's buttons, and the notification icon
+// that brings it up. It stays hidden until the icon is clicked; Cancel, Escape,
+// the close box and a click elsewhere hide it again, as they do a pop-up of the
+// notification area. The panels of scanners whose managers run side by side
+// stand side by side, in the order the managers started. It turns clicks, menu
+// commands and the dispatch's requests into calls of the ButtonDispatcher and
+// back.
 #include <QDialog>
 #include <QImage>
 #include <array>
@@ -69,6 +72,7 @@ class COBXDlg : public QDialog, public PanelView {
   void accept() override;
   void reject() override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace ostrel {
 
@@ -28,11 +29,15 @@ void centerOnDesktop(QWidget& window) {
   window.move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
 }
 
-void placeBottomRight(QWidget& window) {
+void placeBottomRight(QWidget& window, int slot) {
   const QRect area = workArea(window);
   if (area.isEmpty()) return;
   const QSize outer = window.size() + frameExtra(window);
-  window.move(area.right() + 1 - outer.width(), area.bottom() + 1 - outer.height());
+  const int perRow = std::max(1, area.width() / std::max(1, outer.width()));
+  const int column = std::max(0, slot) % perRow;
+  const int row = std::max(0, slot) / perRow;
+  window.move(area.right() + 1 - (column + 1) * outer.width(),
+              std::max(area.top(), area.bottom() + 1 - (row + 1) * outer.height()));
 }
 
 }  // namespace ostrel

@@ -21,9 +21,7 @@ constexpr const char* kSaneDriverName = "libsanedriver.so";
 
 // The key already registered for the identifier, else the first free index.
 std::string keyPathFor(const std::string& deviceId) {
-  for (const ImagingDevice& device : listImagingDevices().devices) {
-    if (device.deviceId == deviceId) return device.keyPath;
-  }
+  if (const auto device = registeredDevice(deviceId)) return device->keyPath;
   for (int i = 0; i <= kLastImagingDeviceIndex; ++i) {
     const std::string path = imagingDeviceKeyPath(i);
     if (!RegistryKey::open(Hive::LocalMachine, path)) return path;
@@ -33,16 +31,47 @@ std::string keyPathFor(const std::string& deviceId) {
 
 Outcome failure(std::string message) { return {false, std::move(message)}; }
 
+// Empty when the model can name a scanner, else the reason.
+std::string checkModelName(const std::string& model) {
+  if (model.empty()) return "the model name is empty";
+  if (platform::truncateChars(model, kModelNameMax) != model) {
+    return "the model name \"" + model + "\" is longer than " + std::to_string(kModelNameMax) + " characters";
+  }
+  // The model names the scanner's folder and every log line of its manager.
+  for (unsigned char c : model) {
+    if (c < 0x20 || c == 0x7f) return "the model name cannot hold line breaks, tabs or other control characters";
+  }
+  return {};
+}
+
+// Empty when the stack can be fed as given, else the reason.
+std::string checkPageStack(const virtualscanner::VirtualDevice& device) {
+  if (!device.pagesFolder.empty()) {
+    std::error_code error;
+    if (!fs::exists(device.pagesFolder, error)) return "the pages folder " + device.pagesFolder + " does not exist";
+    if (!fs::is_directory(device.pagesFolder, error)) return device.pagesFolder + " is not a folder";
+  }
+  // Marks on pages the feeder never holds would be lost without a word.
+  const auto beyond = [&](const char* option, int page) {
+    return option + std::string(" names page ") + std::to_string(page) + ", but the feeder holds " +
+           std::to_string(device.generatedPages) + " generated page(s) (--generate)";
+  };
+  if (!device.blankPages.empty() && *device.blankPages.rbegin() > device.generatedPages) {
+    return beyond("--blank", *device.blankPages.rbegin());
+  }
+  if (!device.barcodePages.empty() && device.barcodePages.rbegin()->first > device.generatedPages) {
+    return beyond("--barcode", device.barcodePages.rbegin()->first);
+  }
+  return {};
+}
+
 // The device's folder with its driver and scanner.ini, then the registry key.
 // saveSettings writes the device INI into the folder.
 template <typename SaveSettings>
 Outcome registerDevice(const std::string& deviceId, const std::string& model, const std::string& vendor,
                        const std::string& driverLibrary, const char* driverName, SaveSettings saveSettings) {
   if (const std::string problem = checkDeviceId(deviceId); !problem.empty()) return failure(problem);
-  if (model.empty()) return failure("the model name is empty");
-  if (platform::truncateChars(model, kModelNameMax) != model) {
-    return failure("the model name \"" + model + "\" is longer than " + std::to_string(kModelNameMax) + " characters");
-  }
+  if (const std::string problem = checkModelName(model); !problem.empty()) return failure(problem);
   if (!platform::fileExists(driverLibrary)) return failure("the driver " + driverLibrary + " does not exist");
 
   const std::string folder = platform::joinPath(devicesFolder(), deviceId);
@@ -90,11 +119,25 @@ std::string checkDeviceId(const std::string& deviceId) {
   return {};
 }
 
+std::optional<ImagingDevice> registeredDevice(const std::string& deviceId) {
+  for (ImagingDevice& device : listImagingDevices().devices) {
+    if (device.deviceId == deviceId) return std::move(device);
+  }
+  return std::nullopt;
+}
+
 Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::VirtualDevice& device,
                          const std::string& driverLibrary) {
+  if (const std::string problem = checkPageStack(device); !problem.empty()) return failure(problem);
+  virtualscanner::VirtualDevice stored = device;
+  if (!stored.pagesFolder.empty()) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(stored.pagesFolder, error);
+    if (!error) stored.pagesFolder = absolute.lexically_normal().string();
+  }
   return registerDevice(deviceId, device.model, device.vendor, driverLibrary, kVirtualDriverName,
                         [&](const std::string& folder) {
-                          return device.save(platform::joinPath(folder, virtualscanner::kDeviceIniName));
+                          return stored.save(platform::joinPath(folder, virtualscanner::kDeviceIniName));
                         });
 }
 

@@ -3,6 +3,7 @@
 // device's folder under "$APPDATA/Ostrel/devices/<id>/" with a copy of its
 // driver library (the virtual driver, or the SANE-backed one), the driver's
 // scanner.ini and the device INI.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,14 @@ std::string devicesFolder();
 // Empty when the identifier can name a device and its folder, else the reason.
 std::string checkDeviceId(const std::string& deviceId);
 
+// The device registered under the identifier, if any.
+std::optional<ImagingDevice> registeredDevice(const std::string& deviceId);
+
 // Adds the device, or updates the one registered under the same identifier.
-// driverLibrary is the virtual driver to copy into the device's folder.
+// driverLibrary is the virtual driver to copy into the device's folder. A pages
+// folder that does not exist, blank or barcode pages beyond the generated ones
+// and a model with control characters are refused. A relative pages folder is stored as an absolute one: the scanner reads it from
+// another working folder.
 Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::VirtualDevice& device,
                          const std::string& driverLibrary);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -21,22 +22,26 @@ using ostrel::virtualscanner::VirtualDevice;
 
 constexpr const char* kUsage =
     "usage:\n"
-    "  ostrel-device add-virtual DEVICE_ID MODEL [--vendor NAME] [--duplex] [--flatbed]\n"
+    "  ostrel-device add-virtual DEVICE_ID MODEL [--replace] [--vendor NAME] [--duplex] [--flatbed]\n"
     "                [--no-feeder] [--ultrasonic] [--pages FOLDER]\n"
     "                [--generate COUNT] [--blank PAGE,PAGE...] [--barcode PAGE=TEXT]... [--seed N]\n"
     "                [--feeder-size WIDTHxLENGTH] [--flatbed-size WIDTHxLENGTH]\n"
-    "  ostrel-device add-sane DEVICE_ID SANE_NAME [--model MODEL] [--vendor NAME]\n"
+    "  ostrel-device add-sane DEVICE_ID SANE_NAME [--replace] [--model MODEL] [--vendor NAME]\n"
     "  ostrel-device sane-list\n"
     "  ostrel-device list\n"
     "  ostrel-device remove DEVICE_ID\n"
     "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
-    "Without --pages the feeder holds COUNT generated Letter pages (page numbers from 1):\n"
-    "text-like pages, the --blank ones blank with scanner noise and dust, the --barcode\n"
-    "ones carrying a Code 128 barcode with TEXT. With --duplex the stack holds sides,\n"
-    "front and back in turn; a one-sided scan takes only the fronts.\n"
+    "A DEVICE_ID that is already registered is refused unless --replace is given.\n"
+    "With --pages the feeder holds the image files of FOLDER, which must exist. Without\n"
+    "it the feeder holds COUNT generated Letter pages (page numbers from 1): text-like\n"
+    "pages, the --blank ones blank with scanner noise and dust, the --barcode ones\n"
+    "carrying a Code 128 barcode with TEXT; --blank and --barcode pages must lie within\n"
+    "COUNT. With --duplex the stack holds sides, front and back in turn; a one-sided\n"
+    "scan takes only the fronts.\n"
     "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
     "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
-    "19 characters. list shows each device's kind: virtual, SANE and its device, or other.\n";
+    "19 characters and no line breaks or other control characters. list shows each\n"
+    "device's kind: virtual, SANE and its device, or other.\n";
 
 int usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problem.c_str());
@@ -69,6 +74,15 @@ bool parsePageList(std::string_view text, std::set<int>& pages) {
   return true;
 }
 
+// A device already registered under the identifier is replaced only when asked.
+std::optional<Outcome> refuseReplacing(std::string_view deviceId, bool replace) {
+  if (replace) return std::nullopt;
+  const auto existing = ostrel::devicetool::registeredDevice(std::string(deviceId));
+  if (!existing) return std::nullopt;
+  return Outcome{false, std::string(deviceId) + " is already registered (" + existing->description + ", " +
+                            ostrel::devicetool::deviceKind(*existing) + "); add --replace to replace it"};
+}
+
 bool parseBarcode(std::string_view text, std::map<int, std::string>& barcodes) {
   const std::size_t equals = text.find('=');
   int page = 0;
@@ -94,10 +108,13 @@ int addVirtual(const std::vector<std::string_view>& args) {
   device.model = std::string(args[1]);
   device.flatbedWidth = 2550;
   device.flatbedLength = 3508;
+  bool replace = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string_view option = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (option == "--duplex") {
+    if (option == "--replace") {
+      replace = true;
+    } else if (option == "--duplex") {
       device.duplex = true;
     } else if (option == "--flatbed") {
       device.flatbed = true;
@@ -129,6 +146,7 @@ int addVirtual(const std::vector<std::string_view>& args) {
   }
   if (!device.feeder && !device.flatbed) return usage("a scanner needs a feeder or a flatbed");
   if (!device.pagesFolder.empty() && device.generatedPages > 0) return usage("--pages and --generate exclude each other");
+  if (const auto refusal = refuseReplacing(args[0], replace)) return report(*refusal);
   const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libnvdriver.so");
   return report(ostrel::devicetool::addVirtualDevice(std::string(args[0]), device, driver));
 }
@@ -137,10 +155,13 @@ int addSane(const std::vector<std::string_view>& args) {
   if (args.size() < 2) return usage("add-sane needs DEVICE_ID and SANE_NAME");
   ostrel::sane::SaneDeviceSettings device;
   device.saneName = std::string(args[1]);
+  bool replace = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string_view option = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (option == "--model" && hasValue) {
+    if (option == "--replace") {
+      replace = true;
+    } else if (option == "--model" && hasValue) {
       device.model = std::string(args[++i]);
       if (device.model.empty()) return usage("bad --model");
     } else if (option == "--vendor" && hasValue) {
@@ -149,6 +170,7 @@ int addSane(const std::vector<std::string_view>& args) {
       return usage("unknown or incomplete option " + std::string(option));
     }
   }
+  if (const auto refusal = refuseReplacing(args[0], replace)) return report(*refusal);
   const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libsanedriver.so");
   return report(ostrel::devicetool::addSaneDevice(std::string(args[0]), device, driver));
 }

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -17,16 +19,40 @@ extern char** environ;
 
 namespace ostrel::testing {
 
+// What a program run to its end wrote, and its exit status (nullopt when it
+// did not end in time).
+struct Finished {
+  std::optional<int> status;
+  std::string output;  // standard output
+  std::string error;   // standard error
+};
+
 class ChildProcess {
  public:
-  static ChildProcess start(const std::vector<std::string>& arguments) {
+  static ChildProcess start(const std::vector<std::string>& arguments,
+                            const posix_spawn_file_actions_t* actions = nullptr) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid = -1;
+    if (::posix_spawn(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) pid = -1;
     return ChildProcess(pid);
+  }
+
+  // Runs a program to its end with its standard output and error in files.
+  static Finished runCapturing(const std::vector<std::string>& arguments,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), std::fclose);
+    if (!out || !err) return {};
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, ::fileno(out.get()), STDOUT_FILENO);
+    ::posix_spawn_file_actions_adddup2(&actions, ::fileno(err.get()), STDERR_FILENO);
+    ChildProcess child = start(arguments, &actions);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return {child.wait(timeout), readAll(out.get()), readAll(err.get())};
   }
 
   // Runs a program to its end; its exit status, or nullopt when it did not end in time.
@@ -69,6 +95,15 @@ class ChildProcess {
 
  private:
   explicit ChildProcess(pid_t pid) : pid_(pid) {}
+
+  static std::string readAll(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    return text;
+  }
+
   pid_t pid_;
 };
 

@@ -58,12 +58,13 @@ TEST(EventCode, ButtonAndKind) {
 }
 
 TEST(CommandLine, QuotedAndSplitArgumentsReadTheSame) {
-  const char* quoted[] = {"/opt/ostrel/OBX", "/StiDevice:usb:1 /StiEvent:Configuration"};
-  const char* split[] = {"/opt/ostrel/OBX", "/StiDevice:usb:1", "/StiEvent:Configuration"};
-  EXPECT_EQ(joinCommandLine(2, quoted), joinCommandLine(3, split));
-  const std::string line = joinCommandLine(3, split);
-  EXPECT_EQ(stiDeviceName(line), "usb:1");
-  EXPECT_EQ(stiEventText(line), "Configuration");
+  const CommandLine quoted = commandLineOf({"/opt/ostrel/OBX", "/StiDevice:usb:1 /StiEvent:Configuration"});
+  const CommandLine split = commandLineOf({"/opt/ostrel/OBX", "/StiDevice:usb:1", "/StiEvent:Configuration"});
+  EXPECT_EQ(quoted.text, split.text);
+  EXPECT_EQ(stiDeviceName(split.text), "usb:1");
+  EXPECT_EQ(stiEventText(split.text), "Configuration");
+  EXPECT_EQ(split.program, "/opt/ostrel/OBX");
+  EXPECT_EQ(split.arguments.size(), 2u);
 }
 
 TEST(CommandLine, DeviceNameNeedsABlankAfterIt) {
@@ -78,14 +79,40 @@ TEST(CommandLine, EventTextWithoutItsSwitchStartsAtTheTenthCharacter) {
   EXPECT_EQ(eventCode(stiEventText("OBX /StiDevice:usb:1 extra")), -1);
 }
 
+StartForm formOf(std::vector<std::string> words) { return startForm(commandLineOf(std::move(words))); }
+
 TEST(CommandLine, FormsAreTestedInOrder) {
-  EXPECT_EQ(startForm("OBX /StiDevice:a -closeobx"), StartForm::Scanner);
-  EXPECT_EQ(startForm("OBX -closeobx /ProductCode:x"), StartForm::Uninstall);
-  EXPECT_EQ(startForm("OBX /ProductCode:{x} /Configure"), StartForm::Install);
-  EXPECT_EQ(startForm("OBX /Configure"), StartForm::Configure);
-  EXPECT_EQ(startForm("OBX"), StartForm::StartAll);
+  EXPECT_EQ(formOf({"OBX", "/StiDevice:a -closeobx"}), StartForm::Scanner);
+  EXPECT_EQ(formOf({"OBX", "-closeobx", "/ProductCode:x"}), StartForm::Uninstall);
+  EXPECT_EQ(formOf({"OBX", "/ProductCode:{x} /Configure"}), StartForm::Install);
+  EXPECT_EQ(formOf({"OBX", "/Configure"}), StartForm::Configure);
+  EXPECT_EQ(formOf({"OBX"}), StartForm::StartAll);
   // The switches are matched as written.
-  EXPECT_EQ(startForm("OBX /stidevice:a b"), StartForm::StartAll);
+  EXPECT_EQ(formOf({"OBX", "/stidevice:a b"}), StartForm::Unknown);
+}
+
+TEST(CommandLine, HelpWinsAndStrayArgumentsAreNoForm) {
+  EXPECT_EQ(formOf({"OBX", "--help"}), StartForm::Help);
+  EXPECT_EQ(formOf({"OBX", "-h"}), StartForm::Help);
+  // Asking for help never runs a task, not even the clean-up before removal.
+  EXPECT_EQ(formOf({"OBX", "-closeobx", "--help"}), StartForm::Help);
+  EXPECT_EQ(formOf({"OBX", "/StiDevice:a /StiEvent:--help"}), StartForm::Scanner);
+
+  EXPECT_EQ(formOf({"OBX", "foo"}), StartForm::Unknown);
+  EXPECT_EQ(formOf({"OBX", "-help"}), StartForm::Unknown);
+  // The session may start the program with empty arguments: still no arguments.
+  EXPECT_EQ(formOf({"OBX", "", " "}), StartForm::StartAll);
+  // A blank in the program's own folder is no argument.
+  EXPECT_EQ(formOf({"/home/a user/OBX"}), StartForm::StartAll);
+}
+
+TEST(CommandLine, UsageNamesTheProgramFileAndEveryForm) {
+  const std::string usage = usageText("/opt/ostrel/obx");
+  EXPECT_EQ(usage.rfind("Usage: obx \"/StiDevice:DEVICE /StiEvent:EVENT\"\n", 0), 0u) << usage;
+  for (const char* form : {"/Configure", "/ProductCode:CODE", "-closeobx", "--help"}) {
+    EXPECT_NE(usage.find(form), std::string::npos) << form;
+  }
+  EXPECT_EQ(programName("OBX"), "OBX");
 }
 
 TEST(CommandLine, ProductCodeIsThe38CharactersAfterItsSwitch) {

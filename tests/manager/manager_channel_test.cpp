@@ -22,12 +22,23 @@ namespace {
 
 using ostrel::testing::tempRoot;
 
+// A socket file left by a manager that was killed.
+void leaveDeadSocket(const std::string& scannerName) {
+  const std::string path = managerSocketPath(scannerName);
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
 TEST(ManagerChannel, PostedRecordsArriveInOrder) {
   auto listener = ManagerListener::listen("Heron");
   ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
   EXPECT_TRUE(findManager("Heron"));
-  EXPECT_TRUE(postToManager("Heron", {0x0419, 3, 1}));
-  EXPECT_TRUE(postToManager("Heron", {0x0111, 32773, 0}));
+  EXPECT_EQ(postToManager("Heron", {0x0419, 3, 1}), PostResult::Delivered);
+  EXPECT_EQ(postToManager("Heron", {0x0111, 32773, 0}), PostResult::Delivered);
   EXPECT_EQ(listener.receive(), (ManagerRecord{0x0419, 3, 1}));
   EXPECT_EQ(listener.receive(), (ManagerRecord{0x0111, 32773, 0}));
   EXPECT_EQ(listener.receive(), std::nullopt);
@@ -35,25 +46,52 @@ TEST(ManagerChannel, PostedRecordsArriveInOrder) {
 
 TEST(ManagerChannel, NoManagerIsNeitherFoundNorReached) {
   EXPECT_FALSE(findManager("Heron"));
-  EXPECT_FALSE(postToManager("Heron", {0x0419, 1, 1}));
+  EXPECT_EQ(postToManager("Heron", {0x0419, 1, 1}), PostResult::NoManager);
+}
+
+TEST(ManagerChannel, AFullQueueIsABusyManagerNotAMissingOne) {
+  auto listener = ManagerListener::listen("Heron");
+  ASSERT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
+  int delivered = 0;
+  PostResult result = PostResult::Delivered;
+  while (delivered < 100000 && (result = postToManager("Heron", {0x0419, 1, 1})) == PostResult::Delivered) {
+    ++delivered;
+  }
+  EXPECT_EQ(result, PostResult::Busy);
+  EXPECT_GT(delivered, 0);
+  // Once the manager catches up, posts arrive again.
+  while (listener.receive()) {
+  }
+  EXPECT_EQ(postToManager("Heron", {0x0419, 2, 1}), PostResult::Delivered);
 }
 
 TEST(ManagerChannel, ASocketLeftByADeadManagerIsNotAManager) {
-  const std::string path = managerSocketPath("Heron");
-  {
-    // A manager that was killed leaves its socket file behind.
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-  }
-  ASSERT_TRUE(std::filesystem::exists(path));
+  leaveDeadSocket("Heron");
+  ASSERT_TRUE(std::filesystem::exists(managerSocketPath("Heron")));
   EXPECT_FALSE(findManager("Heron"));
   auto listener = ManagerListener::listen("Heron");
   EXPECT_EQ(listener.state(), ManagerListener::State::Listening) << listener.error();
-  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+  EXPECT_EQ(postToManager("Heron", {1, 2, 3}), PostResult::Delivered);
+}
+
+TEST(ManagerChannel, ManagersRankInTheOrderTheyStarted) {
+  EXPECT_EQ(managerRank("Heron"), 0);
+  leaveDeadSocket("Kestrel");
+  std::optional<ManagerListener> heron = ManagerListener::listen("Heron");
+  // Apart by more than a clock tick, so the start times tell them apart.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  auto egret = ManagerListener::listen("Egret");
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  auto tern = ManagerListener::listen("Tern");
+  EXPECT_EQ(managerRank("Heron"), 0);
+  EXPECT_EQ(managerRank("Egret"), 1);
+  EXPECT_EQ(managerRank("Tern"), 2);
+  // A scanner without a manager comes after every running one; the dead one counts for nothing.
+  EXPECT_EQ(managerRank("Kestrel"), 3);
+  // The first one ending moves the others up.
+  heron.reset();
+  EXPECT_EQ(managerRank("Egret"), 0);
+  EXPECT_EQ(managerRank("Tern"), 1);
 }
 
 TEST(ManagerChannel, ALiveManagerIsNotReplaced) {
@@ -61,7 +99,7 @@ TEST(ManagerChannel, ALiveManagerIsNotReplaced) {
   auto second = ManagerListener::listen("Heron");
   EXPECT_EQ(second.state(), ManagerListener::State::ManagerRunning);
   EXPECT_EQ(second.fd(), -1);
-  EXPECT_TRUE(postToManager("Heron", {1, 2, 3}));
+  EXPECT_EQ(postToManager("Heron", {1, 2, 3}), PostResult::Delivered);
   EXPECT_EQ(first.receive(), (ManagerRecord{1, 2, 3}));
 }
 
@@ -87,7 +125,7 @@ TEST(ManagerChannel, RecordsOfAnotherSizeAreDropped) {
   ::send(fd, junk, sizeof junk, 0);
   ::send(fd, junk, 5, 0);
   ::close(fd);
-  EXPECT_TRUE(postToManager("Heron", {7, 8, 9}));
+  EXPECT_EQ(postToManager("Heron", {7, 8, 9}), PostResult::Delivered);
   EXPECT_EQ(listener.receive(), (ManagerRecord{7, 8, 9}));
   EXPECT_EQ(listener.takeDropped(), 2u);
   EXPECT_EQ(listener.takeDropped(), 0u);

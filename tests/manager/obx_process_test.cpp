@@ -89,6 +89,45 @@ TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {
   EXPECT_EQ(egret.wait(std::chrono::seconds(15)), 0);
 }
 
+TEST(ObxProcesses, HelpPrintsTheUsageAndExitsInOrder) {
+  for (const char* option : {"--help", "-h"}) {
+    const Finished run = ChildProcess::runCapturing({obx(), option});
+    EXPECT_EQ(run.status, 0) << option;
+    EXPECT_THAT(run.output, ::testing::StartsWith("Usage: OBX \"/StiDevice:DEVICE /StiEvent:EVENT\"\n"));
+    EXPECT_EQ(run.error, "");
+  }
+  EXPECT_TRUE(logHas("Ostrel shows its usage and exits."));
+}
+
+TEST(ObxProcesses, AnInvalidCommandLineOrUnknownScannerSaysWhyAndFails) {
+  ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* reason;
+    const char* logLine;
+  };
+  const std::vector<Case> cases = {
+      {{"foo"}, "OBX: invalid command line: unknown argument \"foo\".", "Ostrel exits due to invalid command line."},
+      {{"/StiDevice:usb:04c5:11f3"}, "OBX: invalid command line: \"/StiDevice:DEVICE\" needs a blank",
+       "Ostrel exits due to invalid command line."},
+      {{"/StiDevice:usb:0000:0000", std::string("/StiEvent:") + kManagerEvent},
+       "OBX: no scanner is registered as \"usb:0000:0000\"", "Ostrel exits due to no scanner matched."},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments{obx()};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const Finished run = ChildProcess::runCapturing(arguments);
+    ASSERT_TRUE(run.status) << c.reason;
+    EXPECT_NE(*run.status, 0) << c.reason;
+    EXPECT_THAT(run.error, ::testing::HasSubstr(c.reason));
+    EXPECT_EQ(run.output, "") << c.reason;
+    EXPECT_EQ(logMessages().back(), c.logLine);
+  }
+  // None of them touched the scanner's marker or started a manager.
+  EXPECT_EQ(markerOf("Heron"), "absent");
+  EXPECT_FALSE(platform::findManager("Heron"));
+}
+
 // The messages one process logged, in order (its lines carry its id).
 std::vector<std::string> messagesOf(pid_t pid) {
   char mark[32];

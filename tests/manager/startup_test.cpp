@@ -46,8 +46,9 @@ class Startup : public ::testing::Test {
     return COBXApp({scanner, profiles, job, installation,
                     [this](std::chrono::milliseconds pause) { waits.push_back(pause); }});
   }
-  std::string line(const std::string& event) const {
-    return "/opt/ostrel/OBX /StiDevice:" + scanner.device + " /StiEvent:" + event;
+  // As the button daemon starts the program: one quoted argument.
+  CommandLine line(const std::string& event) const {
+    return commandLineOf({"/opt/ostrel/OBX", "/StiDevice:" + scanner.device + " /StiEvent:" + event});
   }
   std::string marker() const { return startupMarkerPath(scanner.name); }
   std::string markerValue() const {
@@ -64,14 +65,14 @@ class Startup : public ::testing::Test {
 
 TEST_F(Startup, ManagerEventTakesTheMarkerLoadsEverythingAndClearsTheMarkerAtExit) {
   COBXApp app = makeApp();
-  ASSERT_TRUE(app.start(line(kManagerEvent)));
+  ASSERT_TRUE(app.start(line(kManagerEvent)).runManager);
   EXPECT_EQ(markerValue(), "1");
   EXPECT_EQ(app.pendingEventCode(), 0);
   EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "queryAbilities",
                                    "loadRecognitionEngine", "createOrLoad 9"));
   EXPECT_EQ(profiles.loadedFolder, tempRoot() + "/appdata/Ostrel/Heron/");
   EXPECT_THAT(logMessages(),
-              ElementsAre(line(kManagerEvent), "Ostrel Start Up...", "Load ABBYY engine."));
+              ElementsAre(line(kManagerEvent).text, "Ostrel Start Up...", "Load ABBYY engine."));
   app.finish();
   EXPECT_EQ(markerValue(), "0");
   EXPECT_EQ(journal.back(), "release");
@@ -80,29 +81,59 @@ TEST_F(Startup, ManagerEventTakesTheMarkerLoadsEverythingAndClearsTheMarkerAtExi
 TEST_F(Startup, ButtonEventWithoutManagerBecomesThePendingEvent) {
   scanner.buttons = 6;
   COBXApp app = makeApp();
-  ASSERT_TRUE(app.start(line(kButton3Kind2)));
+  ASSERT_TRUE(app.start(line(kButton3Kind2)).runManager);
   EXPECT_EQ(app.pendingEventCode(), 13);
   EXPECT_EQ(journal.back(), "createOrLoad 6");
 }
 
-TEST_F(Startup, InvalidCommandLineAndUnknownScannerEndBeforeTheMarker) {
+TEST_F(Startup, InvalidCommandLineAndUnknownScannerEndBeforeTheMarkerAndSayWhy) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start("/opt/ostrel/OBX /StiDevice:" + scanner.device));
+  const StartResult invalid = app.start(commandLineOf({"/opt/ostrel/OBX", "/StiDevice:" + scanner.device}));
   COBXApp other = makeApp();
-  EXPECT_FALSE(
-      other.start("/opt/ostrel/OBX /StiDevice:usb:9 /StiEvent:" + std::string(kManagerEvent)));
+  const StartResult unknown = other.start(
+      commandLineOf({"/opt/ostrel/OBX", "/StiDevice:usb:9", "/StiEvent:" + std::string(kManagerEvent)}));
   app.finish();
   other.finish();
   EXPECT_FALSE(std::filesystem::exists(marker()));
   const auto log = logMessages();
   EXPECT_THAT(log, IsSupersetOf({"Ostrel exits due to invalid command line.",
                                  "Ostrel exits due to no scanner matched."}));
+
+  EXPECT_FALSE(invalid.runManager);
+  EXPECT_EQ(invalid.exitStatus, COBXApp::kInvalidCommandLine);
+  EXPECT_THAT(invalid.error, HasSubstr("OBX: invalid command line: \"/StiDevice:DEVICE\" needs a blank"));
+  EXPECT_THAT(invalid.error, HasSubstr("Try \"OBX --help\"."));
+  EXPECT_EQ(invalid.output, "");
+  EXPECT_EQ(unknown.exitStatus, COBXApp::kNoScannerMatched);
+  EXPECT_THAT(unknown.error, HasSubstr("OBX: no scanner is registered as \"usb:9\""));
+  EXPECT_NE(COBXApp::kInvalidCommandLine, 0);
+  EXPECT_NE(COBXApp::kNoScannerMatched, 0);
+}
+
+TEST_F(Startup, HelpPrintsTheUsageAndAStrayArgumentIsRefused) {
+  COBXApp help = makeApp();
+  const StartResult helped = help.start(commandLineOf({"/opt/ostrel/OBX", "--help"}));
+  EXPECT_FALSE(helped.runManager);
+  EXPECT_EQ(helped.exitStatus, 0);
+  EXPECT_EQ(helped.output, usageText("OBX"));
+  EXPECT_EQ(helped.error, "");
+
+  COBXApp stray = makeApp();
+  const StartResult refused = stray.start(commandLineOf({"/opt/ostrel/OBX", "foo"}));
+  EXPECT_FALSE(refused.runManager);
+  EXPECT_EQ(refused.exitStatus, COBXApp::kInvalidCommandLine);
+  EXPECT_THAT(refused.error, HasSubstr("unknown argument \"foo\""));
+  // Neither starts a manager for every scanner.
+  EXPECT_TRUE(journal.empty());
+  EXPECT_THAT(logMessages(), ElementsAre("/opt/ostrel/OBX --help", "Ostrel Start Up...",
+                                         "Ostrel shows its usage and exits.", "/opt/ostrel/OBX foo",
+                                         "Ostrel Start Up...", "Ostrel exits due to invalid command line."));
 }
 
 TEST_F(Startup, FailedScannerSetUpGivesTheMarkerBackAndCreatesNoProfiles) {
   scanner.abilitiesLoad = false;
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line(kManagerEvent)));
+  EXPECT_FALSE(app.start(line(kManagerEvent)).runManager);
   EXPECT_EQ(logMessages().back(), "Ostrel exit due to setup scanner failed.");
   EXPECT_EQ(journal.back(), "queryAbilities");
   app.finish();
@@ -119,7 +150,7 @@ class StartupWithManager : public Startup {
 
 TEST_F(StartupWithManager, ButtonEventIsForwardedWithButtonAndKind) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line(kButton3Kind2)));
+  EXPECT_FALSE(app.start(line(kButton3Kind2)).runManager);
   app.finish();
   EXPECT_EQ(listener.receive(), (platform::ManagerRecord{manager_message::kButtonEvent, 3, 2}));
   EXPECT_TRUE(waits.empty());
@@ -131,22 +162,39 @@ TEST_F(StartupWithManager, ButtonEventIsForwardedWithButtonAndKind) {
   EXPECT_THAT(journal, ElementsAre("findDriver usb:04c5:1", "release"));
 }
 
+TEST_F(StartupWithManager, APressThatFindsTheQueueFullSaysTheManagerIsBusy) {
+  // A burst of presses the manager has not caught up with.
+  for (int i = 0; i < 100000; ++i) {
+    if (platform::postToManager("Heron", {manager_message::kButtonEvent, 1, 1}) != platform::PostResult::Delivered) {
+      break;
+    }
+  }
+  COBXApp app = makeApp();
+  EXPECT_FALSE(app.start(line(kButton3Kind2)).runManager);
+  const auto log = logMessages();
+  EXPECT_THAT(std::vector<std::string>(log.end() - 3, log.end()),
+              ElementsAre("Ostrel post a message to the existing OBX.",
+                          "The existing OBX is busy and takes no more button events for now; this press is dropped.",
+                          "Ostrel exit."));
+  EXPECT_THAT(log, ::testing::Not(Contains("Ostrel could not reach the existing OBX.")));
+}
+
 TEST_F(StartupWithManager, ConfigurationIsForwardedAsButtonZero) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line("Configuration")));
+  EXPECT_FALSE(app.start(line("Configuration")).runManager);
   EXPECT_EQ(listener.receive(), (platform::ManagerRecord{manager_message::kButtonEvent, 0, 2}));
 }
 
 TEST_F(StartupWithManager, ManagerEventEndsAtOnce) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line(kManagerEvent)));
+  EXPECT_FALSE(app.start(line(kManagerEvent)).runManager);
   EXPECT_EQ(logMessages().back(), "Ostrel exits due to other application existing.");
   EXPECT_EQ(listener.receive(), std::nullopt);
 }
 
 TEST_F(StartupWithManager, UnknownEventSendsTheExitCommand) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line("{00000000-0000-0000-0000-000000000000}")));
+  EXPECT_FALSE(app.start(line("{00000000-0000-0000-0000-000000000000}")).runManager);
   app.finish();
   EXPECT_EQ(listener.receive(),
             (platform::ManagerRecord{manager_message::kCommand, manager_message::kExitCommand, 0}));
@@ -159,7 +207,7 @@ TEST_F(StartupWithManager, UnknownEventSendsTheExitCommand) {
 TEST_F(Startup, StaleMarkerIsSearchedFifteenTimesThenTakenOver) {
   leaveMarker("Heron");
   COBXApp app = makeApp();
-  EXPECT_TRUE(app.start(line(kButton3Kind2)));
+  EXPECT_TRUE(app.start(line(kButton3Kind2)).runManager);
   EXPECT_EQ(waits, std::vector<std::chrono::milliseconds>(15, std::chrono::milliseconds(200)));
   EXPECT_EQ(app.pendingEventCode(), 13);
   app.finish();
@@ -180,7 +228,7 @@ void leaveHugeMarker(const std::string& scannerName, const char* startup) {
 TEST_F(Startup, AHugeStaleMarkerIsReadFromItsHeadAndCutDown) {
   leaveHugeMarker("Heron", "1");
   COBXApp app = makeApp();
-  EXPECT_TRUE(app.start(line(kButton3Kind2)));
+  EXPECT_TRUE(app.start(line(kButton3Kind2)).runManager);
   EXPECT_EQ(waits.size(), 15u);  // it still says a manager runs
   EXPECT_EQ(app.pendingEventCode(), 13);
   EXPECT_LE(std::filesystem::file_size(marker()), 65536u);
@@ -193,7 +241,7 @@ TEST_F(Startup, AHugeStaleMarkerIsReadFromItsHeadAndCutDown) {
 TEST_F(Startup, AHugeMarkerSayingNoManagerIsTakenAtOnce) {
   leaveHugeMarker("Heron", "0");
   COBXApp app = makeApp();
-  EXPECT_TRUE(app.start(line(kManagerEvent)));
+  EXPECT_TRUE(app.start(line(kManagerEvent)).runManager);
   EXPECT_TRUE(waits.empty());
   EXPECT_EQ(markerValue(), "1");
   EXPECT_LE(std::filesystem::file_size(marker()), 65536u);
@@ -201,14 +249,14 @@ TEST_F(Startup, AHugeMarkerSayingNoManagerIsTakenAtOnce) {
 
 TEST_F(Startup, UnknownEventWithoutManagerLeavesTheMarkerAtZero) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start(line("nonsense")));
+  EXPECT_FALSE(app.start(line("nonsense")).runManager);
   app.finish();
   EXPECT_EQ(markerValue(), "0");
 }
 
 TEST_F(Startup, ACopyThatLosesTheRaceForTheSocketForwardsItsEvent) {
   COBXApp app = makeApp();
-  ASSERT_TRUE(app.start(line(kButton3Kind2)));
+  ASSERT_TRUE(app.start(line(kButton3Kind2)).runManager);
   // Another copy became the manager in the meantime.
   auto winner = platform::ManagerListener::listen("Heron");
   auto mine = app.claimManagerSocket();
@@ -224,7 +272,7 @@ TEST_F(Startup, ACopyThatLosesTheRaceForTheSocketForwardsItsEvent) {
 
 TEST_F(Startup, AManagerStartThatLosesTheRaceEndsAsWhenTheManagerWasFound) {
   COBXApp app = makeApp();
-  ASSERT_TRUE(app.start(line(kManagerEvent)));
+  ASSERT_TRUE(app.start(line(kManagerEvent)).runManager);
   auto winner = platform::ManagerListener::listen("Heron");
   EXPECT_EQ(app.claimManagerSocket().state(), platform::ManagerListener::State::ManagerRunning);
   EXPECT_EQ(winner.receive(), std::nullopt);
@@ -242,32 +290,35 @@ TEST_F(Startup, ScannerNamesStayInsideTheDataFolder) {
 
 TEST_F(Startup, LineBreaksInTheCommandLineStayOnOneLogLine) {
   COBXApp app = makeApp();
-  EXPECT_FALSE(app.start("OBX /StiDevice:x\r\n2026-01-01 00:00:00(0001) ->[] forged"));
+  EXPECT_FALSE(app.start(commandLineOf({"OBX", "/StiDevice:x\r\n2026-01-01 00:00:00(0001) ->[] forged"})).runManager);
   EXPECT_EQ(logMessages().front(), "OBX /StiDevice:x  2026-01-01 00:00:00(0001) ->[] forged");
 }
 
 TEST_F(Startup, InstallationFormsLogTheirLines) {
   struct Case {
-    std::string commandLine;
+    std::vector<std::string> words;
     std::vector<std::string> lines;
     std::string task;
   };
   const std::vector<Case> cases = {
-      {"OBX -closeobx", {"Ostrel exit."}, "cleanUpBeforeRemoval"},
-      {"OBX /ProductCode:{12345678-1234-1234-1234-123456789012}",
+      {{"OBX", "-closeobx"}, {"Ostrel exit."}, "cleanUpBeforeRemoval"},
+      {{"OBX", "/ProductCode:{12345678-1234-1234-1234-123456789012}"},
        {"Ostrel exit."},
        "registerAfterInstall {12345678-1234-1234-1234-123456789012}"},
-      {"OBX /Configure",
+      {{"OBX", "/Configure"},
        {"Ostrel is searching for valid scanners...", "Ostrel exit."},
        "startAllConfigurations"},
-      {"OBX", {"Ostrel is searching for valid scanners...", "Ostrel exit"}, "startAllManagers"},
+      {{"OBX"}, {"Ostrel is searching for valid scanners...", "Ostrel exit"}, "startAllManagers"},
   };
   for (const Case& c : cases) {
     std::filesystem::remove_all(tempRoot() + "/appdata/Ostrel");
     journal.clear();
     COBXApp app = makeApp();
-    EXPECT_FALSE(app.start(c.commandLine));
-    std::vector<std::string> expected = {c.commandLine, "Ostrel Start Up..."};
+    const CommandLine commandLine = commandLineOf(c.words);
+    const StartResult result = app.start(commandLine);
+    EXPECT_FALSE(result.runManager);
+    EXPECT_EQ(result.exitStatus, 0);
+    std::vector<std::string> expected = {commandLine.text, "Ostrel Start Up..."};
     expected.insert(expected.end(), c.lines.begin(), c.lines.end());
     EXPECT_EQ(logMessages(), expected);
     EXPECT_THAT(journal, ElementsAre(c.task));

@@ -81,9 +81,10 @@ TEST(SaneDeviceTool, ListsAddsAndRefusesSaneScanners) {
   EXPECT_THAT(devices.output, HasSubstr("desk\tTern\tNorvane\tvirtual\t"));
 
   // The same identifier again, now a virtual scanner: the SANE settings go.
-  EXPECT_EQ(testing::runTool(tool + "add-virtual office Heron").status, 0);
+  EXPECT_EQ(testing::runTool(tool + "add-virtual office Heron --replace").status, 0);
   EXPECT_THAT(testing::runTool(tool + "list").output, HasSubstr("office\tHeron\tNorvane\tvirtual\t"));
-  EXPECT_EQ(testing::runTool(tool + "add-sane office test:1 --model 'Front Desk' --vendor Acme").status, 0);
+  EXPECT_EQ(testing::runTool(tool + "add-sane office test:1 --model 'Front Desk' --vendor Acme").status, 1);
+  EXPECT_EQ(testing::runTool(tool + "add-sane office test:1 --model 'Front Desk' --vendor Acme --replace").status, 0);
   EXPECT_THAT(testing::runTool(tool + "list").output, HasSubstr("office\tFront Desk\tAcme\tSANE test:1\t"));
 
   const auto unknown = testing::runTool(tool + "add-sane lobby test:7");

@@ -9,6 +9,7 @@
 #include "tests/support/temp_home.h"
 #include "tests/support/tool_run.h"
 #include "scanners/ostrel-device/device_registration.h"
+#include "scanners/sourcemanager/virtual_device.h"
 
 namespace ostrel {
 namespace {
@@ -35,8 +36,9 @@ TEST(DeviceTool, AddListAndRemoveAVirtualScanner) {
   EXPECT_EQ(config.maxLength, 4000);
   EXPECT_EQ(config.scanIniPath, devicetool::devicesFolder() + "/usb\\vid_1/nvscan32.ini");
 
-  EXPECT_EQ(tool("add-virtual second Egret").status, 0);  // the same identifier: updated in place
+  EXPECT_EQ(tool("add-virtual second Egret --replace").status, 0);  // the same identifier: updated in place
   EXPECT_EQ(listImagingDevices().devices.size(), 2u);
+  EXPECT_NE(tool("list").output.find("second\tEgret\t"), std::string::npos);
 
   EXPECT_EQ(tool("remove second").status, 0);
   EXPECT_FALSE(std::filesystem::exists(devicetool::devicesFolder() + "/second"));
@@ -54,6 +56,50 @@ TEST(DeviceTool, RefusesBadArguments) {
   EXPECT_EQ(tool("add-virtual dev Tern --pages /tmp --generate 2").status, 2);
   EXPECT_EQ(tool("frobnicate").status, 2);
   EXPECT_TRUE(listImagingDevices().devices.empty());
+}
+
+TEST(DeviceTool, ARegisteredIdentifierIsReplacedOnlyWhenAsked) {
+  ASSERT_EQ(tool("add-virtual desk Heron --generate 2").status, 0);
+  const ToolRun again = tool("add-virtual desk Egret");
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.output.find("ostrel-device: desk is already registered (Heron, virtual); add --replace to replace it"),
+            std::string::npos)
+      << again.output;
+  EXPECT_NE(tool("list").output.find("desk\tHeron\t"), std::string::npos);
+  // The stack it had is still there.
+  EXPECT_EQ(virtualscanner::VirtualDevice::load(devicetool::devicesFolder() + "/desk/virtualscanner.ini")->generatedPages, 2);
+
+  EXPECT_EQ(tool("add-virtual desk Egret --replace").status, 0);
+  EXPECT_NE(tool("list").output.find("desk\tEgret\t"), std::string::npos);
+  EXPECT_NE(tool("--help").output.find("--replace"), std::string::npos);
+}
+
+TEST(DeviceTool, RefusesAStackItCannotFeedAndAModelWithALineBreak) {
+  const struct {
+    const char* options;
+    const char* message;
+  } cases[] = {
+      {"Tern --generate 3 --blank 2,4", "--blank names page 4, but the feeder holds 3 generated page(s)"},
+      {"Tern --blank 1", "--blank names page 1, but the feeder holds 0 generated page(s)"},
+      {"Tern --generate 3 --barcode 5=INV-7", "--barcode names page 5, but the feeder holds 3 generated page(s)"},
+      {"Tern --pages /nonexistent/pages", "the pages folder /nonexistent/pages does not exist"},
+      {"\"$(printf 'Two\\nLines')\"", "the model name cannot hold line breaks"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = tool(std::string("add-virtual dev ") + c.options);
+    EXPECT_NE(run.status, 0) << c.options;
+    EXPECT_NE(run.output.find(std::string("ostrel-device: ") + c.message), std::string::npos) << run.output;
+  }
+  EXPECT_TRUE(listImagingDevices().devices.empty());
+  EXPECT_FALSE(std::filesystem::exists(devicetool::devicesFolder() + "/dev"));
+
+  // A relative pages folder is kept as the absolute one the scanner finds from anywhere.
+  std::filesystem::create_directories(testing::tempRoot() + "/pages");
+  const ToolRun relative = testing::runTool("cd " + testing::tempRoot() + " && " + testing::binDir() +
+                                            "/ostrel-device add-virtual dev Tern --pages pages");
+  ASSERT_EQ(relative.status, 0) << relative.output;
+  EXPECT_EQ(virtualscanner::VirtualDevice::load(devicetool::devicesFolder() + "/dev/virtualscanner.ini")->pagesFolder,
+            testing::tempRoot() + "/pages");
 }
 
 TEST(DeviceTool, RemovingAForeignDeviceLeavesItsFiles) {

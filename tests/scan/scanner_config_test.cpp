@@ -77,12 +77,37 @@ TEST(FindDriver, MatchesTheDeviceIdentifierAcrossKeys) {
   EXPECT_EQ(unmatched.modelName, "");
 }
 
-TEST(FindDriver, WithoutSavePathTheFileNamesStandAlone) {
+// Changes the working folder until the end of the scope.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::filesystem::path& folder) : old_(std::filesystem::current_path()) {
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+  }
+  ~WorkingFolder() { std::filesystem::current_path(old_); }
+
+ private:
+  std::filesystem::path old_;
+};
+
+TEST(FindDriver, WithoutSavePathTheSettingsGoIntoTheScannersOwnFolder) {
   registerKey(0, "dev", "Tern", testing::tempRoot() + "/no-driver/lib.so");
   ScannerConfig config;
   ASSERT_EQ(config.FindDriver("dev"), 1);
-  EXPECT_EQ(config.scanIniPath, "nvscan32.ini");
-  EXPECT_EQ(config.loadIniPath, "devaru.ini");
+  const std::string folder = testing::tempRoot() + "/appdata/Ostrel/Tern/";
+  EXPECT_EQ(config.scanIniPath, folder + "nvscan32.ini");
+  EXPECT_EQ(config.loadIniPath, folder + "devaru.ini");
+
+  // Written from wherever the program was started, the files land there too.
+  const std::string startedFrom = testing::tempRoot() + "/started-from";
+  const WorkingFolder working(startedFrom);
+  CScanSetting scan;
+  CButtonSetting button;
+  button.scanSetting = &scan;
+  config.WriteDriverSettings(button);
+  EXPECT_EQ(GetPrivateProfileString("1", "ScanSource", "missing", folder + "devaru.ini"), "2");
+  EXPECT_EQ(GetPrivateProfileString("1", "ScanSource", "missing", folder + "nvscan32.ini"), "2");
+  EXPECT_TRUE(std::filesystem::is_empty(startedFrom));
 }
 
 TEST(QueryScannerAbilities, FeederOnlyScannerTakesTheFeederArea) {

@@ -3,9 +3,11 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -19,6 +21,7 @@
 #include "app/ui/obx_dialog.h"
 #include "app/ui/png_button.h"
 #include "app/ui/shade_button.h"
+#include "app/ui/window_placement.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
 
@@ -129,6 +132,83 @@ TEST_F(Panel, EscapeHidesThePanelAndEnterDoesNothing) {
   EXPECT_FALSE(p.isVisible());
 }
 
+TEST_F(Panel, IsAToolWindowWithTheScannersNameAndACloseBoxOnly) {
+  COBXDlg& p = panel();
+  const Qt::WindowFlags flags = p.windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+  // Without the customize hint the window manager adds every button it likes.
+  EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  EXPECT_EQ(p.size(), QSize(150, 250));
+  EXPECT_EQ(p.windowHandle()->title(), QStringLiteral("Heron"));
+}
+
+TEST_F(Panel, ClickingElsewhereHidesItButItsOwnPromptDoesNot) {
+  COBXDlg& p = panel();
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+  // A prompt of this program, as a scan started from the panel shows.
+  QDialog prompt;
+  prompt.setWindowModality(Qt::ApplicationModal);
+  prompt.show();
+  prompt.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&prompt));
+  EXPECT_TRUE(p.isVisible());
+  prompt.hide();
+
+  p.showPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+  QWidget elsewhere;
+  elsewhere.show();
+  elsewhere.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  EXPECT_FALSE(p.isVisible());
+  // The icon brings it back.
+  p.showPanel();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&p));
+}
+
+TEST_F(Panel, TheSecondScannersPanelStandsBesideTheFirst) {
+  auto heronManager = platform::ManagerListener::listen("Heron");
+  // Apart by more than a clock tick, so their start times tell them apart.
+  QTest::qWait(30);
+  auto egretManager = platform::ManagerListener::listen("Egret");
+  FakeScanner egretScanner(journal);
+  egretScanner.name = "Egret";
+  COBXDlg egret(PanelParts{egretScanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg& heron = panel();
+  // Where each goes when the user brings it up.
+  const auto placed = [](COBXDlg& p) {
+    p.showPanel();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const QRect frame = p.frameGeometry();
+    p.hide();
+    return frame;
+  };
+  const QRect egretFrame = placed(egret);
+  const QRect heronFrame = placed(heron);
+  const QRect area = heron.screen()->availableGeometry();
+  EXPECT_EQ(heronFrame.bottomRight(), area.bottomRight());
+  EXPECT_EQ(egretFrame.right() + 1, heronFrame.left());
+  EXPECT_EQ(egretFrame.bottom(), area.bottom());
+}
+
+TEST(WindowPlacement, SlotsPastTheLeftEdgeGoOnInARowAbove) {
+  QWidget window;
+  window.setFixedSize(150, 250);
+  const QRect area = window.screen()->availableGeometry();
+  const int perRow = area.width() / 150;
+  placeBottomRight(window, perRow + 1);
+  EXPECT_EQ(window.frameGeometry().right(), area.right() - 150);
+  EXPECT_EQ(window.frameGeometry().bottom(), area.bottom() - 250);
+}
+
 TEST_F(Panel, WithoutANotificationAreaTheIconIsRetriedEveryThirtySeconds) {
   COBXDlg& p = panel();
   p.startManaging(0);
@@ -184,7 +264,7 @@ TEST(ManagerInbox, PostedRecordsArriveAndJunkIsLogged) {
   ASSERT_EQ(::connect(junk, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::send(junk, "x", 1, 0), 1);
   ::close(junk);
-  ASSERT_TRUE(platform::postToManager("Heron", {0x0419, 4, 2}));
+  ASSERT_EQ(platform::postToManager("Heron", {0x0419, 4, 2}), platform::PostResult::Delivered);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 5000));
   EXPECT_EQ(received, (std::vector<platform::ManagerRecord>{{0x0419, 4, 2}}));
   EXPECT_THAT(logMessages(), Contains("Ostrel ignored a message it does not know: 1 datagram(s) "
