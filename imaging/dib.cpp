@@ -33,8 +33,15 @@ std::size_t Dib::strideFor(int width, int bitsPerPixel) {
   return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32) * 4;
 }
 
-std::optional<Dib> Dib::allocate(int width, int height, int bitsPerPixel, int xDotsPerMetre,
-                                 int yDotsPerMetre) {
+void Dib::Deleter::operator()(std::uint8_t* data) const noexcept {
+  if (free) {
+    free(data);
+  } else {
+    std::default_delete<std::uint8_t[]>()(data);
+  }
+}
+
+std::optional<Dib> Dib::shape(int width, int height, int bitsPerPixel) {
   if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24) return std::nullopt;
   if (width < 1 || height < 1 || width > kMaxDimension || height > kMaxDimension) return std::nullopt;
   Dib dib;
@@ -45,16 +52,24 @@ std::optional<Dib> Dib::allocate(int width, int height, int bitsPerPixel, int xD
   dib.stride_ = strideFor(width, bitsPerPixel);
   if (dib.pixelBytes() > kMaxPixelBytes) return std::nullopt;
   dib.size_ = dib.pixelOffset() + dib.pixelBytes();
-  dib.data_ = std::make_unique_for_overwrite<std::uint8_t[]>(dib.size_);
-  std::memset(dib.data_.get(), 0, dib.pixelOffset());
-  dib.writeHeader(xDotsPerMetre, yDotsPerMetre);
+  return dib;
+}
+
+std::optional<Dib> Dib::allocate(int width, int height, int bitsPerPixel, int xDotsPerMetre, int yDotsPerMetre,
+                                 const Allocate& memory) {
+  auto dib = shape(width, height, bitsPerPixel);
+  if (!dib) return dib;
+  dib->data_ = memory ? memory(dib->size_) : Buffer(std::make_unique_for_overwrite<std::uint8_t[]>(dib->size_));
+  if (!dib->data_) return std::nullopt;
+  std::memset(dib->data_.get(), 0, dib->pixelOffset());
+  dib->writeHeader(xDotsPerMetre, yDotsPerMetre);
   if (bitsPerPixel == 1) {
-    dib.setPaletteEntry(0, {0, 0, 0, 0});
-    dib.setPaletteEntry(1, {255, 255, 255, 0});
+    dib->setPaletteEntry(0, {0, 0, 0, 0});
+    dib->setPaletteEntry(1, {255, 255, 255, 0});
   } else if (bitsPerPixel == 8) {
     for (int i = 0; i < 256; ++i) {
       const auto v = static_cast<std::uint8_t>(i);
-      dib.setPaletteEntry(i, {v, v, v, 0});
+      dib->setPaletteEntry(i, {v, v, v, 0});
     }
   }
   return dib;
@@ -68,8 +83,8 @@ std::optional<Dib> Dib::create(int width, int height, int bitsPerPixel, int xDot
 }
 
 std::optional<Dib> Dib::createForOverwrite(int width, int height, int bitsPerPixel, int xDotsPerMetre,
-                                           int yDotsPerMetre) {
-  auto dib = allocate(width, height, bitsPerPixel, xDotsPerMetre, yDotsPerMetre);
+                                           int yDotsPerMetre, const Allocate& memory) {
+  auto dib = allocate(width, height, bitsPerPixel, xDotsPerMetre, yDotsPerMetre, memory);
   if (!dib) return dib;
   // From the last byte that holds a pixel (it may hold padding bits too) to the
   // end of the row.
@@ -93,7 +108,7 @@ void Dib::writeHeader(int xDotsPerMetre, int yDotsPerMetre) {
   put32(h + 36, 0);
 }
 
-std::optional<Dib> Dib::fromPacked(std::span<const std::uint8_t> packed, std::string* error) {
+std::optional<Dib::Layout> Dib::readLayout(std::span<const std::uint8_t> packed, std::string* error) {
   if (packed.size() < kHeaderSize) return fail(error, "shorter than a bitmap header");
   const std::uint8_t* h = packed.data();
   const std::uint32_t headerSize = get32(h);
@@ -125,17 +140,44 @@ std::optional<Dib> Dib::fromPacked(std::span<const std::uint8_t> packed, std::st
   if (packed.size() < pixelStart + pixelBytes) {
     return fail(error, "bitmap data shorter than its header says");
   }
+  return Layout{width,
+                height,
+                bits,
+                static_cast<std::int32_t>(get32(h + 24)),
+                static_cast<std::int32_t>(get32(h + 28)),
+                storedEntries,
+                pixelStart};
+}
 
-  // Normalise to a full colour table so every later step can index it directly.
-  auto dib = create(width, height, bits, static_cast<std::int32_t>(get32(h + 24)),
-                    static_cast<std::int32_t>(get32(h + 28)));
+std::optional<Dib> Dib::fromPacked(std::span<const std::uint8_t> packed, std::string* error) {
+  const auto layout = readLayout(packed, error);
+  if (!layout) return std::nullopt;
+  // Every pixel byte is copied over: nothing to clear first.
+  auto dib = allocate(layout->width, layout->height, layout->bits, layout->xDotsPerMetre, layout->yDotsPerMetre);
   if (!dib) return fail(error, "bitmap cannot be allocated");
-  for (int i = 0; i < storedEntries; ++i) {
+  // Normalise to a full colour table so every later step can index it directly.
+  const std::uint8_t* h = packed.data();
+  for (int i = 0; i < layout->storedEntries; ++i) {
     const std::uint8_t* q = h + kHeaderSize + 4 * static_cast<std::size_t>(i);
     dib->setPaletteEntry(i, {q[0], q[1], q[2], 0});
   }
-  for (int i = storedEntries; i < dib->paletteEntries_; ++i) dib->setPaletteEntry(i, {0, 0, 0, 0});
-  std::memcpy(dib->pixels(), h + pixelStart, pixelBytes);
+  for (int i = layout->storedEntries; i < dib->paletteEntries_; ++i) dib->setPaletteEntry(i, {0, 0, 0, 0});
+  std::memcpy(dib->pixels(), h + layout->pixelStart, dib->pixelBytes());
+  return dib;
+}
+
+std::optional<Dib> Dib::adopt(Buffer packed, std::size_t size, std::string* error) {
+  if (!packed) return fail(error, "no bitmap memory");
+  const std::span<const std::uint8_t> bytes(packed.get(), size);
+  const auto layout = readLayout(bytes, error);
+  if (!layout) return std::nullopt;
+  auto dib = shape(layout->width, layout->height, layout->bits);
+  if (!dib) return fail(error, "bitmap cannot be allocated");
+  // The rows lie where a full colour table would put them only when it is full.
+  if (layout->storedEntries != dib->paletteEntries_) return fromPacked(bytes, error);
+  dib->data_ = std::move(packed);
+  dib->writeHeader(layout->xDotsPerMetre, layout->yDotsPerMetre);
+  for (int i = 0; i < dib->paletteEntries_; ++i) dib->setPaletteEntry(i, dib->paletteEntry(i));  // reserved bytes 0
   return dib;
 }
 

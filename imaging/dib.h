@@ -6,9 +6,13 @@
 // are stored blue, green, red.
 //
 // Dib is move-only: every image operation returns a new Dib and copies are made
-// on purpose with clone(), since a colour page at 300 dpi is 25 MB.
+// on purpose with clone(), since a colour page at 300 dpi is 25 MB. For the same
+// reason a Dib can hold memory it did not allocate (a source manager's image
+// handle, a pool that recycles pages) and give it back the way it came, so a
+// page crosses from the scanner to the job without being copied.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -31,6 +35,20 @@ class Dib {
   // 300 dots per inch in dots per metre.
   static constexpr int kDotsPerMetre300 = 11811;
 
+  // How a Dib's memory is freed: an array of its own is deleted; memory from
+  // elsewhere goes back through `free`.
+  struct Deleter {
+    Deleter() = default;
+    // An array of the Dib's own becomes a Buffer as it is.
+    Deleter(std::default_delete<std::uint8_t[]>) {}  // NOLINT(google-explicit-constructor)
+    explicit Deleter(std::function<void(std::uint8_t*)> giveBack) : free(std::move(giveBack)) {}
+    void operator()(std::uint8_t* data) const noexcept;
+    std::function<void(std::uint8_t*)> free;
+  };
+  using Buffer = std::unique_ptr<std::uint8_t[], Deleter>;
+  // Memory of the given size for a new image; null when there is none.
+  using Allocate = std::function<Buffer(std::size_t size)>;
+
   // A new image with every byte of its rows zero. 1-bit images get the palette
   // 0 = black, 1 = white; 8-bit images a 256-step grey ramp. nullopt for a depth
   // other than 1, 8 or 24, or a size outside 1..kMaxDimension.
@@ -40,10 +58,12 @@ class Dib {
 
   // As create(), but the pixel bytes are left for the caller to write, every one
   // of them (the padding at the end of each row is zeroed). Spares clearing a
-  // 25 MB page that an operation is about to fill.
+  // 25 MB page that an operation is about to fill. The memory comes from
+  // `memory` when given; nullopt when it has none.
   static std::optional<Dib> createForOverwrite(int width, int height, int bitsPerPixel,
                                                int xDotsPerMetre = kDotsPerMetre300,
-                                               int yDotsPerMetre = kDotsPerMetre300);
+                                               int yDotsPerMetre = kDotsPerMetre300,
+                                               const Allocate& memory = {});
 
   // Takes a packed bitmap from outside (a data source, a file) after checking that
   // its header is one we handle and that the buffer holds every row; the reason
@@ -51,12 +71,23 @@ class Dib {
   static std::optional<Dib> fromPacked(std::span<const std::uint8_t> packed,
                                        std::string* error = nullptr);
 
+  // As fromPacked(), but the image keeps the memory the bitmap is in, size
+  // bytes, rather than a copy of it (its header is rewritten in the form
+  // create() writes). Only a colour table shorter than the depth's is copied
+  // out, to be completed. A refused bitmap's memory is freed at once.
+  static std::optional<Dib> adopt(Buffer packed, std::size_t size, std::string* error = nullptr);
+
   Dib(Dib&&) noexcept = default;
   Dib& operator=(Dib&&) noexcept = default;
   Dib(const Dib&) = delete;
   Dib& operator=(const Dib&) = delete;
 
   Dib clone() const;
+
+  // Gives up the memory of the packed bitmap (packed().size() bytes) with the
+  // means of freeing it; the Dib is left empty, fit only to be destroyed or
+  // assigned to.
+  Buffer takeBuffer() && { return std::move(data_); }
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -94,13 +125,23 @@ class Dib {
   static std::size_t strideFor(int width, int bitsPerPixel);
 
  private:
+  // What a packed bitmap's header says, checked against the bytes it came with.
+  struct Layout {
+    int width, height, bits, xDotsPerMetre, yDotsPerMetre;
+    int storedEntries;  // colour table entries present in the bytes
+    std::size_t pixelStart;
+  };
+  static std::optional<Layout> readLayout(std::span<const std::uint8_t> packed, std::string* error);
+
   Dib() = default;
   static std::optional<Dib> allocate(int width, int height, int bitsPerPixel, int xDotsPerMetre,
-                                     int yDotsPerMetre);
+                                     int yDotsPerMetre, const Allocate& memory = {});
+  // Sets the fields and checks the size; the memory is left to the caller.
+  static std::optional<Dib> shape(int width, int height, int bitsPerPixel);
   std::size_t pixelOffset() const { return kHeaderSize + 4 * static_cast<std::size_t>(paletteEntries_); }
   void writeHeader(int xDotsPerMetre, int yDotsPerMetre);
 
-  std::unique_ptr<std::uint8_t[]> data_;
+  Buffer data_;
   std::size_t size_ = 0;
   int width_ = 0;
   int height_ = 0;

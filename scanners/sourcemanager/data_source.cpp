@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "scanners/protocol/bitmap_file.h"
+#include "scanners/sourcemanager/dsm_memory.h"
 
 namespace ostrel::virtualscanner {
 
@@ -137,15 +138,17 @@ TW_UINT16 DataSource::nativeTransfer(TW_HANDLE* image) {
     record_.line("MSG_GET DAT_IMAGENATIVEXFER (refused: TWCC_SEQERROR)");
     return fail(TWCC_SEQERROR);
   }
-  const Dib* page = transferPage("MSG_GET DAT_IMAGENATIVEXFER");
+  Dib* page = transferPage("MSG_GET DAT_IMAGENATIVEXFER");
   if (!page) return TWRC_FAILURE;
-  TW_HANDLE handle = nativeImage(*page);
+  const std::string line = "MSG_GET DAT_IMAGENATIVEXFER " + pageLabel() + " " + describe(*page);
+  // The page's own memory goes to the application, which frees it: no copy.
+  TW_HANDLE handle = memoryHoldingImage(*page);
   if (!handle) {
     record_.line("MSG_GET DAT_IMAGENATIVEXFER (failed: TWCC_LOWMEMORY)");
     return fail(TWCC_LOWMEMORY);
   }
   *image = handle;
-  record_.line("MSG_GET DAT_IMAGENATIVEXFER " + pageLabel() + " " + describe(*page));
+  record_.line(line);
   pageHandedOver();
   state_ = State::Transferring;
   return TWRC_XFERDONE;

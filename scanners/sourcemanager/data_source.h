@@ -52,13 +52,14 @@ class DataSource {
   virtual twain::TW_UINT32 nextPageNumber() const = 0;
   virtual twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) = 0;
   // The page of the transfer under way; null when there is none, the failure
-  // then recorded and its condition noted.
-  virtual const Dib* transferPage(const char* triplet) = 0;
+  // then recorded and its condition noted. A native transfer takes its memory.
+  virtual Dib* transferPage(const char* triplet) = 0;
   // How the session record names the page in hand.
   virtual std::string pageLabel() const = 0;
   // The horizontal and vertical resolution DAT_IMAGEINFO reports.
   virtual std::pair<double, double> imageResolution() const = 0;
-  // The page in hand has gone whole to the application.
+  // The page in hand has gone whole to the application (after a native
+  // transfer, with its memory: only an empty image is left).
   virtual void pageHandedOver() = 0;
 
   SourceCapabilities capabilities_;

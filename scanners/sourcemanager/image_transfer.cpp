@@ -10,15 +10,6 @@ namespace ostrel::virtualscanner {
 
 using namespace twain;
 
-TW_HANDLE nativeImage(const Dib& page) {
-  const auto packed = page.packed();
-  TW_HANDLE handle = memoryAllocate(static_cast<TW_UINT32>(packed.size()));
-  if (!handle) return nullptr;
-  std::memcpy(memoryLock(handle), packed.data(), packed.size());
-  memoryUnlock(handle);
-  return handle;
-}
-
 void describeImage(const Dib& page, double xDpi, double yDpi, TW_IMAGEINFO& info) {
   const int bits = page.bitsPerPixel();
   info = TW_IMAGEINFO{};

@@ -1,17 +1,14 @@
 #pragma once
-// Handing a page image to the application by each kind of TWAIN transfer,
-// the same for every data source: native (a packed bitmap in the source
-// manager's memory), memory (strips of rows in the application's buffer) and
-// file (a BMP file the application named beforehand).
+// Handing a page image to the application by the kinds of TWAIN transfer,
+// the same for every data source: memory (strips of rows in the application's
+// buffer) and file (a BMP file the application named beforehand). A native
+// transfer hands over the page's own memory (memoryHoldingImage).
 #include <string>
 
 #include "imaging/dib.h"
 #include "scanners/protocol/twain_protocol.h"
 
 namespace ostrel::virtualscanner {
-
-// The page as a native image; null when the memory cannot be had.
-twain::TW_HANDLE nativeImage(const Dib& page);
 
 // DAT_IMAGEINFO of a page scanned at a resolution.
 void describeImage(const Dib& page, double xDpi, double yDpi, twain::TW_IMAGEINFO& info);

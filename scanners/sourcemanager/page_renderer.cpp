@@ -98,7 +98,7 @@ bool hasColour(const Dib& sheet) {
 }
 
 std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type,
-                              std::optional<Dib> recycled) {
+                              const Dib::Allocate& memory) {
   const FrameInches frame = geometry.frame.value_or(
       FrameInches{geometry.sheetLeft, 0, geometry.sheetLeft + sheet.image.width() / sheet.xDpi,
                   sheet.image.height() / sheet.yDpi});
@@ -108,14 +108,9 @@ std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geome
     return std::nullopt;
   }
   const int bits = type == PixelType::BlackWhite ? 1 : type == PixelType::Grey ? 8 : 24;
-  std::optional<Dib> page;
-  if (recycled && recycled->width() == width && recycled->height() == height && recycled->bitsPerPixel() == bits) {
-    page = std::move(recycled);
-    page->setResolution(dotsPerMetre(geometry.xDpi), dotsPerMetre(geometry.yDpi));
-  } else {
-    page = Dib::create(static_cast<int>(width), static_cast<int>(height), bits, dotsPerMetre(geometry.xDpi),
-                       dotsPerMetre(geometry.yDpi));
-  }
+  // Every pixel of every row is drawn below: nothing to clear first.
+  auto page = Dib::createForOverwrite(static_cast<int>(width), static_cast<int>(height), bits,
+                                      dotsPerMetre(geometry.xDpi), dotsPerMetre(geometry.yDpi), memory);
   if (!page) return std::nullopt;
 
   const std::vector<int> columns = sampleColumns(page->width(), frame, geometry, sheet);

@@ -30,9 +30,9 @@ struct ScanGeometry {
 bool hasColour(const Dib& sheet);
 
 // nullopt when the frame at this resolution is larger than an image may be.
-// A recycled image of the same size and depth is drawn over rather than a new
-// one allocated: fresh memory for a colour page costs more than the drawing.
+// The page is drawn in memory from `memory` when given (the pages a source
+// hands over, recycled), else in memory of its own.
 std::optional<Dib> renderPage(const SourcePage& sheet, const ScanGeometry& geometry, PixelType type,
-                              std::optional<Dib> recycled = std::nullopt);
+                              const Dib::Allocate& memory = {});
 
 }  // namespace ostrel::virtualscanner

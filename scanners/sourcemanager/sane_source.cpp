@@ -233,7 +233,7 @@ Dib SaneDataSource::shape(Dib page) const {
   return shaped ? std::move(*shaped) : std::move(page);
 }
 
-const Dib* SaneDataSource::transferPage(const char* triplet) {
+Dib* SaneDataSource::transferPage(const char* triplet) {
   if (current_) return &*current_;
   std::optional<Dib> page = reader_ ? reader_->takePage() : std::nullopt;
   if (!page) {

@@ -42,7 +42,7 @@ class SaneDataSource : public DataSource {
   twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) override;
   // The page of the transfer under way, waited for when it is still being
   // read; null when the batch has ended (the source then asks to be closed).
-  const Dib* transferPage(const char* triplet) override;
+  Dib* transferPage(const char* triplet) override;
   std::string pageLabel() const override;
   std::pair<double, double> imageResolution() const override;
   void pageHandedOver() override;

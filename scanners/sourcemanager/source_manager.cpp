@@ -167,7 +167,7 @@ TW_UINT16 SourceManager::identity(Application& app, TW_UINT16 msg, TW_IDENTITY* 
       std::unique_ptr<DataSource> opened;
       if (const auto* virtualDevice = std::get_if<VirtualDevice>(&chosen->device)) {
         auto scanner = std::make_unique<VirtualDataSource>(chosen->identity, *virtualDevice, chosen->folder, sheets_,
-                                                           drawer_, spareImage_);
+                                                           drawer_, *pages_);
         scanner->open();
         opened = std::move(scanner);
       } else {

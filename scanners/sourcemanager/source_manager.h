@@ -15,6 +15,7 @@
 #include "scanners/protocol/twain_protocol.h"
 #include "scanners/sane/sane_device_settings.h"
 #include "scanners/sourcemanager/data_source.h"
+#include "scanners/sourcemanager/page_memory.h"
 #include "scanners/sourcemanager/sheet_cache.h"
 #include "scanners/sourcemanager/sheet_drawer.h"
 #include "scanners/sourcemanager/virtual_source.h"
@@ -53,9 +54,8 @@ class SourceManager {
   twain::DSMENTRYPROC entry_;
   SheetCache sheets_;
   SheetDrawer* drawer_;
-  // The last image handed over, drawn over for the next one: fresh memory for a
-  // colour page costs more than drawing it.
-  std::optional<Dib> spareImage_;
+  // Where virtual sources draw their pages, shared with the pages still out.
+  std::shared_ptr<PageMemory> pages_ = std::make_shared<PageMemory>();
   std::mutex mutex_;
   twain::TW_UINT32 nextApplicationId_ = 1;
   std::map<twain::TW_UINT32, Application> applications_;

@@ -28,14 +28,14 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 VirtualDataSource::VirtualDataSource(const TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder,
-                                     SheetCache& sheets, SheetDrawer* drawer, std::optional<Dib>& spare)
+                                     SheetCache& sheets, SheetDrawer* drawer, PageMemory& pages)
     : DataSource(device, bed(device)),
       identity_(identity),
       device_(std::move(device)),
       deviceFolder_(std::move(deviceFolder)),
       sheets_(sheets),
       drawer_(drawer),
-      spare_(spare) {}
+      pages_(pages) {}
 
 void VirtualDataSource::open() {
   record_.start(platform::joinPath(deviceFolder_, kSessionRecordName));
@@ -76,7 +76,7 @@ int VirtualDataSource::remaining() const {
   return limit > 0 ? std::min(sheets, std::max(0, limit - transfersDone_)) : sheets;
 }
 
-const Dib* VirtualDataSource::transferPage(const char* triplet) {
+Dib* VirtualDataSource::transferPage(const char* triplet) {
   if (current_) return &*current_;
   while (remaining() > 0) {
     const std::size_t sheet = nextSheet_;
@@ -102,8 +102,7 @@ const Dib* VirtualDataSource::transferPage(const char* triplet) {
     if (device_.feeder && capabilities_.flag(CAP_FEEDERENABLED)) {
       geometry.sheetLeft = (bedWidthInches(device_) - page->image.width() / page->xDpi) / 2;
     }
-    current_ = renderPage(*page, geometry, type, std::move(spare_));
-    spare_.reset();
+    current_ = renderPage(*page, geometry, type, pages_.allocator());
     if (!current_) {
       record_.line("# skipped " + baseName(stack_.name(sheet)) + ": the frame is too large at this resolution");
       continue;
@@ -126,11 +125,9 @@ std::pair<double, double> VirtualDataSource::imageResolution() const {
   return {capabilities_.fix32(ICAP_XRESOLUTION), capabilities_.fix32(ICAP_YRESOLUTION)};
 }
 
-// The page's memory is drawn over by the next one.
-void VirtualDataSource::pageHandedOver() {
-  spare_ = std::move(current_);
-  current_.reset();
-}
+// Its memory goes back to the pages' memory now, or when the application frees
+// a native image.
+void VirtualDataSource::pageHandedOver() { current_.reset(); }
 
 TW_UINT16 VirtualDataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pending) {
   switch (msg) {

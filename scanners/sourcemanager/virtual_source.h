@@ -12,6 +12,7 @@
 #include "imaging/dib.h"
 #include "scanners/protocol/twain_protocol.h"
 #include "scanners/sourcemanager/data_source.h"
+#include "scanners/sourcemanager/page_memory.h"
 #include "scanners/sourcemanager/page_renderer.h"
 #include "scanners/sourcemanager/page_stack.h"
 #include "scanners/sourcemanager/sheet_cache.h"
@@ -21,11 +22,11 @@ namespace ostrel::virtualscanner {
 
 class VirtualDataSource : public DataSource {
  public:
-  // sheets, drawer and spare are the source manager's: sheets already read,
-  // what draws generated sheets (none: they fail), and the image last handed
-  // over, which the next one is drawn over.
+  // sheets, drawer and pages are the source manager's: sheets already read,
+  // what draws generated sheets (none: they fail), and the memory pages are
+  // drawn in.
   VirtualDataSource(const twain::TW_IDENTITY& identity, VirtualDevice device, std::string deviceFolder,
-                    SheetCache& sheets, SheetDrawer* drawer, std::optional<Dib>& spare);
+                    SheetCache& sheets, SheetDrawer* drawer, PageMemory& pages);
 
   const twain::TW_IDENTITY& identity() const override { return identity_; }
 
@@ -40,7 +41,7 @@ class VirtualDataSource : public DataSource {
   }
   twain::TW_UINT16 pendingTransfers(twain::TW_UINT16 msg, twain::TW_PENDINGXFERS* pending) override;
   // The image of the current transfer, rendered from the next readable sheet.
-  const Dib* transferPage(const char* triplet) override;
+  Dib* transferPage(const char* triplet) override;
   std::string pageLabel() const override;
   std::pair<double, double> imageResolution() const override;
   void pageHandedOver() override;
@@ -59,8 +60,8 @@ class VirtualDataSource : public DataSource {
   // the backs are passed over.
   std::size_t stride_ = 1;
   int transfersDone_ = 0;
+  PageMemory& pages_;
   std::optional<Dib> current_;
-  std::optional<Dib>& spare_;
   std::string currentName_;
 };
 

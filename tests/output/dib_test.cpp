@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace ostrel {
@@ -93,6 +94,97 @@ TEST(Dib, RefusesHeadersThatLie) {
   EXPECT_FALSE(Dib::fromPacked(std::span<const std::uint8_t>(good.data(), 39)));
   EXPECT_FALSE(Dib::create(0, 10, 8));
   EXPECT_FALSE(Dib::create(10, 10, 4));
+}
+
+// Memory from elsewhere: a copy of a packed bitmap in an array of its own,
+// whose freeing is counted.
+struct LentBitmap {
+  explicit LentBitmap(std::span<const std::uint8_t> packed) : size(packed.size()) {
+    auto bytes = std::make_unique<std::uint8_t[]>(size);
+    std::memcpy(bytes.get(), packed.data(), size);
+    address = bytes.get();
+    buffer = Dib::Buffer(bytes.release(), Dib::Deleter([this](std::uint8_t* data) {
+                           ++freed;
+                           std::default_delete<std::uint8_t[]>()(data);
+                         }));
+  }
+  Dib::Buffer buffer;
+  std::size_t size;
+  const std::uint8_t* address;
+  int freed = 0;
+};
+
+TEST(Dib, AdoptedBitmapKeepsItsMemoryAndFreesItOnce) {
+  auto original = Dib::create(10, 7, 8, 3937, 3937);
+  original->row(3)[5] = 0x5a;
+  std::vector<std::uint8_t> packed(original->packed().begin(), original->packed().end());
+  packed[33] = 0;                 // colours used 0: the full table
+  packed[20] = 0;                 // no image size given, as many writers leave it
+  packed[40 + 4 * 9 + 3] = 0x77;  // a reserved byte in the colour table
+  LentBitmap lent(packed);
+  std::string error;
+  auto adopted = Dib::adopt(std::move(lent.buffer), lent.size, &error);
+  ASSERT_TRUE(adopted) << error;
+  EXPECT_EQ(adopted->packed().data(), lent.address);
+  // The header and table read as those of a new image.
+  EXPECT_EQ(std::vector<std::uint8_t>(adopted->packed().begin(), adopted->packed().end()),
+            std::vector<std::uint8_t>(original->packed().begin(), original->packed().end()));
+  EXPECT_EQ(adopted->row(3)[5], 0x5a);
+  EXPECT_EQ(adopted->xDpi(), 100);
+
+  Dib moved = std::move(*adopted);
+  adopted.reset();
+  EXPECT_EQ(lent.freed, 0);
+  Dib::Buffer taken = std::move(moved).takeBuffer();
+  EXPECT_EQ(taken.get(), lent.address);
+  EXPECT_EQ(lent.freed, 0);
+  taken.reset();
+  EXPECT_EQ(lent.freed, 1);
+}
+
+TEST(Dib, AdoptionThatCannotKeepTheMemoryFreesItAtOnce) {
+  auto image = Dib::create(8, 1, 8);
+  std::vector<std::uint8_t> shortTable(image->packed().begin(), image->packed().begin() + 40);
+  shortTable[32] = 1;  // one colour: the rows are not where a full table puts them
+  shortTable[33] = 0;
+  for (std::uint8_t c : {10, 20, 30, 0}) shortTable.push_back(c);
+  shortTable.insert(shortTable.end(), 8, 0);
+  LentBitmap copied(shortTable);
+  auto read = Dib::adopt(std::move(copied.buffer), copied.size);
+  ASSERT_TRUE(read);
+  EXPECT_NE(read->packed().data(), copied.address);
+  EXPECT_EQ(read->paletteEntry(0), (RgbQuad{10, 20, 30, 0}));
+  EXPECT_EQ(copied.freed, 1);
+
+  std::vector<std::uint8_t> truncated(image->packed().begin(), image->packed().end() - 1);
+  LentBitmap refused(truncated);
+  std::string error;
+  EXPECT_FALSE(Dib::adopt(std::move(refused.buffer), refused.size, &error));
+  EXPECT_EQ(error, "bitmap data shorter than its header says");
+  EXPECT_EQ(refused.freed, 1);
+  EXPECT_FALSE(Dib::adopt(nullptr, 0, &error));
+}
+
+TEST(Dib, NewImageInMemoryFromElsewhere) {
+  std::vector<std::size_t> asked;
+  std::uint8_t* given = nullptr;
+  const Dib::Allocate memory = [&](std::size_t size) {
+    asked.push_back(size);
+    auto bytes = std::make_unique<std::uint8_t[]>(size);
+    given = bytes.get();
+    return Dib::Buffer(std::move(bytes));
+  };
+  auto dib = Dib::createForOverwrite(13, 3, 1, 3937, 3937, memory);
+  ASSERT_TRUE(dib);
+  EXPECT_EQ(asked, std::vector<std::size_t>{40 + 8 + 3 * 4});
+  EXPECT_EQ(dib->packed().data(), given);
+  EXPECT_TRUE(dib->zeroIsBlack());
+  EXPECT_EQ(dib->xDpi(), 100);
+
+  EXPECT_FALSE(Dib::createForOverwrite(13, 3, 1, 3937, 3937, [](std::size_t) { return Dib::Buffer(); }));
+  asked.clear();
+  EXPECT_FALSE(Dib::createForOverwrite(0, 3, 1, 3937, 3937, memory));
+  EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/scan/twain/button_data_source.h"
 #include "app/scan/twain/preview_scan.h"
 #include "app/scan/twain/twain_data_source.h"
 #include "tests/scan/virtual_scanner_fixture.h"
@@ -154,6 +155,79 @@ TEST_F(TransferLoopsTest, GetCapabilityReadsBackOrGivesZero) {
   EXPECT_EQ(source.GetCapability(0x8123), 0u);
   EXPECT_FALSE(source.SetCapability(CAP_DUPLEXENABLED, 1, TWTY_BOOL));  // a simplex scanner
   EXPECT_EQ(manager.ConditionCode(&source.Identity()), TWCC_BADVALUE);
+}
+
+// Where each native image lay in the source manager's memory, and where the
+// page the receiver got lies.
+class AddressRecordingSource : public CBnDS, public PageReceiver {
+ public:
+  AddressRecordingSource(TwainManager& manager, const TW_IDENTITY& identity) : CBnDS(manager, identity, *this) {}
+
+  int OnNativeImage(TW_HANDLE image) override {
+    handles.push_back(manager_.Lock(image));
+    manager_.Unlock(image);
+    return CBnDS::OnNativeImage(image);
+  }
+  void DuplexReported(bool) override {}
+  int PageReceived(Dib page, int) override {
+    received.push_back(page.packed().data());
+    if (kept.empty()) kept.push_back(std::move(page));
+    return 1;
+  }
+
+  std::vector<const void*> handles;
+  std::vector<const void*> received;
+  std::vector<Dib> kept;  // the first page only; the others go at once
+};
+
+TEST_F(TransferLoopsTest, NativePagesAreTheHandlesMemoryAndFreeItWhenTheyGo) {
+  ASSERT_TRUE(manager.OpenSourceManager(desktopWindow()));
+  const auto found = manager.FindSources("Tern");
+  ASSERT_EQ(found.size(), 1u);
+  auto& source = static_cast<AddressRecordingSource&>(
+      manager.AddSource(std::make_unique<AddressRecordingSource>(manager, found.at(0))));
+  ASSERT_EQ(source.Open(), TWRC_SUCCESS);
+  source.SetFixedCapability(ICAP_XRESOLUTION, 50);
+  source.SetFixedCapability(ICAP_YRESOLUTION, 50);
+  ASSERT_EQ(source.Enable(false, manager.Parent()), TWRC_SUCCESS);
+  EXPECT_EQ(source.TransferNative(), 3);
+
+  // No copy on the application's side: each page is its handle's memory.
+  ASSERT_EQ(source.received.size(), 3u);
+  EXPECT_EQ(source.received, source.handles);
+  // The first page is still held, so the second was drawn elsewhere; the
+  // second was freed with its page, so the third was drawn where it lay.
+  EXPECT_NE(source.handles[1], source.handles[0]);
+  EXPECT_EQ(source.handles[2], source.handles[1]);
+  ASSERT_EQ(source.kept.size(), 1u);
+  EXPECT_EQ(source.kept[0].width(), 425);
+  EXPECT_EQ(source.kept[0].row(0)[0], 60);  // blue, green, red as the sheet has them
+  EXPECT_EQ(source.kept[0].row(549)[2], 120);
+}
+
+// Under the sanitizers, a handle left behind or freed twice fails the test.
+TEST_F(TransferLoopsTest, NativeImageThatIsNoBitmapIsRefusedAndFreed) {
+  ASSERT_TRUE(manager.OpenSourceManager(desktopWindow()));
+  std::string error;
+  EXPECT_FALSE(manager.TakeNativeImage(manager.Allocate(64), &error));
+  EXPECT_EQ(error, "unsupported bitmap header size");
+  EXPECT_FALSE(manager.TakeNativeImage(nullptr, &error));
+  EXPECT_EQ(error, "the image handle is empty");
+
+  // A bitmap whose colour table is short is completed in a copy.
+  const auto image = Dib::create(8, 2, 1);
+  TW_HANDLE shortTable = manager.Allocate(static_cast<TW_UINT32>(image->packed().size()));
+  auto* bytes = static_cast<std::uint8_t*>(manager.Lock(shortTable));
+  std::copy(image->packed().begin(), image->packed().begin() + 40, bytes);
+  bytes[32] = 1;  // one colour, white; the rows follow it
+  bytes[40] = bytes[41] = bytes[42] = 255;
+  bytes[44] = 0xF0;
+  manager.Unlock(shortTable);
+  const auto page = manager.TakeNativeImage(shortTable, &error);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->paletteEntry(0), (RgbQuad{255, 255, 255, 0}));
+  EXPECT_EQ(page->paletteEntry(1), (RgbQuad{0, 0, 0, 0}));
+  EXPECT_EQ(page->row(1)[0], 0xF0);
 }
 
 TEST(PreviewScan, WritesTheBitmapFileAsDescribed) {

@@ -6,7 +6,7 @@ namespace ostrel {
 
 CBnDS::CBnDS(TwainManager& manager, const twain::TW_IDENTITY& identity, PageReceiver& target)
     : TwainDataSource(manager, identity), target_(target) {
-  // The image is copied into a page for the receiver and freed here.
+  // The image becomes the receiver's page, which frees it.
   freeAfterTransfer_ = false;
 }
 
@@ -17,8 +17,7 @@ void CBnDS::SetDuplex(bool duplex) {
 
 int CBnDS::OnNativeImage(twain::TW_HANDLE image) {
   std::string error;
-  auto page = manager_.ReadNativeImage(image, &error);
-  manager_.Release(image);
+  auto page = manager_.TakeNativeImage(image, &error);
   int result = 1;
   if (page) {
     result = target_.PageReceived(std::move(*page), side_);

@@ -11,11 +11,13 @@ namespace ostrel {
 using namespace twain;
 
 CPvDS::CPvDS(TwainManager& manager, const TW_IDENTITY& identity, std::string previewPath)
-    : TwainDataSource(manager, identity), previewPath_(std::move(previewPath)) {}
+    : TwainDataSource(manager, identity), previewPath_(std::move(previewPath)) {
+  freeAfterTransfer_ = false;  // the page taken from each image frees it
+}
 
 int CPvDS::OnNativeImage(TW_HANDLE image) {
   std::string error;
-  if (const auto page = manager_.ReadNativeImage(image, &error)) {
+  if (const auto page = manager_.TakeNativeImage(image, &error)) {
     if (writeBitmapFile(*page, previewPath_)) ++written_;
   } else {
     Log("The scanner sent a preview that is not a usable bitmap (" + error + ").");

@@ -21,7 +21,7 @@ std::uint32_t get32(const std::uint8_t* p) {
 }
 
 // The size of a packed bitmap from its header, or the header alone when the
-// header is not one Dib::fromPacked takes (it then says why).
+// header is not one Dib::adopt takes (it then says why).
 std::size_t packedSize(const std::uint8_t* header) {
   const std::uint32_t width = get32(header + 4);
   const std::uint32_t height = get32(header + 8);
@@ -67,11 +67,12 @@ bool TwainManager::OpenSourceManager(TW_HANDLE parent) {
   if (IsOpen()) return true;
   if (!library_) {
     std::string error;
-    library_ = platform::DynamicLibrary::open(libraryPath_, &error);
-    if (!library_) {
+    auto opened = platform::DynamicLibrary::open(libraryPath_, &error);
+    if (!opened) {
       Log("The TWAIN source manager cannot be loaded: " + error);
       return false;
     }
+    library_ = std::make_shared<const platform::DynamicLibrary>(std::move(*opened));
     entry_ = library_->function<std::remove_pointer_t<DSMENTRYPROC>>("DSM_Entry");
     if (!entry_) {
       Log("The TWAIN source manager " + libraryPath_ + " has no DSM_Entry.");
@@ -143,15 +144,22 @@ void TwainManager::Unlock(TW_HANDLE handle) const {
   if (handle && memory_.DSM_MemUnlock) memory_.DSM_MemUnlock(handle);
 }
 
-std::optional<Dib> TwainManager::ReadNativeImage(TW_HANDLE image, std::string* error) const {
-  const auto* bytes = static_cast<const std::uint8_t*>(Lock(image));
+std::optional<Dib> TwainManager::TakeNativeImage(TW_HANDLE image, std::string* error) const {
+  // Made before the handle is locked: nothing can fail between taking it and
+  // handing it to the page.
+  Dib::Deleter freeWithPage([library = library_, unlock = memory_.DSM_MemUnlock, release = memory_.DSM_MemFree,
+                             image](std::uint8_t*) {
+    unlock(image);
+    release(image);
+  });
+  auto* bytes = static_cast<std::uint8_t*>(Lock(image));
   if (!bytes) {
+    Release(image);
     if (error) *error = "the image handle is empty";
     return std::nullopt;
   }
-  auto page = Dib::fromPacked({bytes, packedSize(bytes)}, error);
-  Unlock(image);
-  return page;
+  const std::size_t size = packedSize(bytes);
+  return Dib::adopt(Dib::Buffer(bytes, std::move(freeWithPage)), size, error);
 }
 
 }  // namespace ostrel

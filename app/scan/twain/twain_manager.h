@@ -58,14 +58,17 @@ class TwainManager {
   void* Lock(twain::TW_HANDLE handle) const;
   void Unlock(twain::TW_HANDLE handle) const;
 
-  // A copy of a native image (a packed bitmap in a handle); the handle stays.
-  std::optional<Dib> ReadNativeImage(twain::TW_HANDLE image, std::string* error) const;
+  // A native image (a packed bitmap in a handle) as a page that keeps the
+  // handle's memory rather than a copy of it. The page frees the handle when it
+  // goes, perhaps long after this session (the source manager stays loaded till
+  // then); a handle that holds no usable bitmap is freed at once.
+  std::optional<Dib> TakeNativeImage(twain::TW_HANDLE image, std::string* error) const;
 
   const twain::TW_IDENTITY& Identity() const { return identity_; }
 
  private:
   std::string libraryPath_;
-  std::optional<platform::DynamicLibrary> library_;
+  std::shared_ptr<const platform::DynamicLibrary> library_;
   twain::DSMENTRYPROC entry_ = nullptr;
   twain::TW_ENTRYPOINT memory_{};
   twain::TW_IDENTITY identity_{};
