@@ -7,6 +7,7 @@
 #include "platform/folder_lock.h"
 #include "platform/ini_document.h"
 #include "platform/parsed_file_cache.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel::platform {
@@ -63,7 +64,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const auto current = cache().load(path);
   IniDocument document = current ? *current : IniDocument();
   if (!document.set(section, key, value)) return false;
-  if (!replaceFileAtomically(path, document.fileBytes(), 0666)) return false;
+  if (!replaceFileAtomically(path, document.fileBytes(), 0666, Flush::no)) return false;
   cache().remember(path, std::make_shared<const IniDocument>(std::move(document)));
   return true;
 }

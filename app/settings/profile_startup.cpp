@@ -1,13 +1,12 @@
 #include "app/settings/profile_startup.h"
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <functional>
-#include <system_error>
+#include <optional>
 
 #include "platform/activity_log.h"
 #include "platform/environment.h"
+#include "platform/file_descriptor.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel {
@@ -21,29 +20,21 @@ struct ProfileFile {
   std::function<void(const std::string& path)> load;
 };
 
-// Writes the built-in set beside the template and renames it into place, so a
-// second manager starting at the same moment never copies a half-written
-// template. False when the template folder cannot take it.
+// Writes the built-in set into a staged file beside the template, moved into
+// place when complete, so a second manager starting at the same moment never
+// copies a half-written template. The key-by-key writes replace the staged file
+// by name, which leaves it unlocked; no clean-up runs in Template/. False when
+// the template folder cannot take it.
 bool writeTemplate(const ProfileFile& file, const std::string& templatePath) {
-  const std::string temporary = templatePath + "." + std::to_string(::getpid()) + ".tmp";
-  std::error_code error;
-  const bool written = file.writeBuiltIn(temporary);
-  if (written) std::filesystem::rename(temporary, templatePath, error);
-  if (!written || error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  platform::StagedFile staged(templatePath, 0666, platform::Flush::no);
+  return staged.ok() && file.writeBuiltIn(staged.temporaryPath()) && staged.commit() == 0;
 }
 
+// The target is new: it takes the umask's permissions, so the user's copy of a
+// read-only installed template still takes edits.
 bool copyTemplate(const std::string& templatePath, const std::string& target) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::copy_file(templatePath, target, fs::copy_options::overwrite_existing, error);
-  if (error) return false;
-  // An installed template may be read-only; the user's copy must take edits.
-  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
-  return true;
+  const std::optional<std::string> bytes = platform::readFile(templatePath);
+  return bytes && platform::replaceFileAtomically(target, *bytes, 0666, platform::Flush::no);
 }
 
 void createIfMissing(const ProfileFile& file, const std::string& target, const std::string& programFolder) {

@@ -14,7 +14,7 @@
 #include "imaging/writers/ccitt_g4.h"
 #include "imaging/writers/page_rows.h"
 #include "imaging/writers/tiff_writer.h"
-#include "imaging/writers/write_all.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::writers {
 
@@ -132,7 +132,7 @@ tmsize_t targetWrite(thandle_t handle, void* buffer, tmsize_t size) {
   if (t->refused) return -1;
   const auto n = static_cast<std::size_t>(size);
   if (t->fd >= 0) {
-    if (const int failure = writeAll(t->fd, buffer, n)) {
+    if (const int failure = platform::writeAll(t->fd, buffer, n)) {
       errno = failure;  // the page's failure names it
       return -1;
     }

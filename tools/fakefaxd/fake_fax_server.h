@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "faxsvc/unique_fd.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::fakefax {
 
@@ -113,8 +113,8 @@ class FakeFaxServer {
   void deliverQueued(Connection& connection);
   void record(Received received);
 
-  fax::UniqueFd listen_;
-  fax::UniqueFd stop_;
+  platform::UniqueFd listen_;
+  platform::UniqueFd stop_;
   std::uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};
 
