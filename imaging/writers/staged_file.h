@@ -2,8 +2,9 @@
 // A scanned file written through platform::StagedFile: under a hidden temporary
 // name beside its final path, moved into place only when complete. A failed
 // write then never leaves a torn file for delivery to pick up, and never
-// destroys an older file of the same name. Failures come back worded as write
-// results.
+// destroys an older file of the same name; a writer killed on the way leaves
+// only its staging file, which the next job in the folder removes. Failures come
+// back worded as write results.
 #include <string>
 
 #include "imaging/writers/write_result.h"
