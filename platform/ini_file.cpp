@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -40,6 +41,11 @@ int parseProfileInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+bool isTextByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f' || byte == 0x1A;
+}
+
 }  // namespace
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
@@ -77,6 +83,11 @@ std::vector<std::string> GetPrivateProfileSectionNames(const std::string& path) 
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section, const std::string& path) {
   const auto document = cache().load(path);
   return document ? document->keyNames(section) : std::vector<std::string>{};
+}
+
+bool profileFileIsText(const std::string& path) {
+  const auto document = cache().load(path);
+  return !document || std::all_of(document->text().begin(), document->text().end(), isTextByte);
 }
 
 }  // namespace ostrel::platform
