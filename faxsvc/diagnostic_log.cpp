@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <cstring>
 
 #include "faxsvc/format.h"
@@ -12,16 +11,6 @@
 namespace ostrel::fax {
 
 namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // Messages carry outside text: names and fields from the server, values from
 // request files. Escaped, a line break in it cannot start a log line of the
@@ -64,7 +53,7 @@ void DiagnosticLog::write(std::string_view message) {
   // A handle left from another day (or a file removed under us) is replaced, so
   // the first line after midnight starts the new day's file.
   if (path != openPath_ || !platform::fileExists(path)) {
-    file_ = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    file_ = platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
     openPath_ = file_.valid() ? path : std::string();
   }
   if (!file_.valid()) return;
@@ -72,7 +61,7 @@ void DiagnosticLog::write(std::string_view message) {
   line += " - ";
   appendEscaped(line, message);
   line += "\r\n";
-  writeAll(file_.get(), line);
+  platform::writeAll(file_.get(), line);
 }
 
 void DiagnosticLog::writeSystemError(std::string_view message, int error) {
@@ -100,8 +89,8 @@ void DiagnosticLog::close() {
 bool outputToFile(const std::string& path, std::string_view bytes) {
   static std::mutex appendLock;  // process-wide, as the spool writers share it
   std::lock_guard lock(appendLock);
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-  return fd.valid() && writeAll(fd.get(), bytes);
+  const platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+  return fd.valid() && platform::writeAll(fd.get(), bytes) == 0;
 }
 
 }  // namespace ostrel::fax

@@ -5,8 +5,8 @@
 #include "faxsvc/format.h"
 #include "faxsvc/spool_files.h"
 #include "platform/environment.h"
-#include "platform/folder_lock.h"
 #include "platform/ini_file.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel::fax {
@@ -23,7 +23,7 @@ std::string resultFileText(const ResultFileFields& f) {
 
 bool createResultFile(const std::string& path, const ResultFileFields& fields) {
   ::unlink(path.c_str());
-  return platform::replaceFileAtomically(path, resultFileText(fields), 0666);
+  return platform::replaceFileAtomically(path, resultFileText(fields), 0666, platform::Flush::no);
 }
 
 bool writeResultValue(const std::string& path, std::string_view key, std::string_view value) {

@@ -11,6 +11,7 @@
 #include "faxsvc/fax_message.h"
 #include "faxsvc/format.h"
 #include "platform/environment.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel::fax {
@@ -27,39 +28,26 @@ bool isRegular(int fd) {
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
+// A move to another file system: the copy is on the disk before the original goes.
 int copyFile(const std::string& from, const std::string& to) {
-  const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  const platform::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.valid()) return errno;
-  const std::string temp = to + ".part";
-  UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  platform::StagedFile staged(to, 0666, platform::Flush::beforeRename);
+  if (!staged.ok()) return staged.error();
+  platform::UniqueFd out(::open(staged.temporaryPath().c_str(), O_WRONLY | O_CLOEXEC));
   if (!out.valid()) return errno;
   std::vector<std::uint8_t> buffer(1 << 16);
   for (;;) {
     const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || (n > 0 && !writeAll(out.get(), std::span(buffer.data(), static_cast<std::size_t>(n))))) {
-      const int error = errno;
-      ::unlink(temp.c_str());
+    if (n < 0) return errno;
+    if (n == 0) break;
+    if (const int error = platform::writeAll(out.get(), buffer.data(), static_cast<std::size_t>(n))) {
       return error;
     }
-    if (n == 0) break;
   }
-  out.reset();
-  if (::rename(temp.c_str(), to.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return error;
-  }
+  if (const int error = out.close()) return error;
+  if (const int error = staged.commit()) return error;
   return ::unlink(from.c_str()) == 0 ? 0 : errno;
 }
 
@@ -93,7 +81,7 @@ std::string receivedFaxName(std::string_view name) {
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop) {
   ExclusiveOpen result;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
-    UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDWR));
+    platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDWR));
     if (!fd.valid() || !isRegular(fd.get())) {
       result.error = fd.valid() ? EINVAL : errno;
       return result;  // a missing, forbidden or special file does not get better by waiting
@@ -108,20 +96,8 @@ ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing
   return result;
 }
 
-std::optional<std::string> readAll(int fd) {
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
 std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
-  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
+  const platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
   struct stat st {};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     log.write(path + " cannot be opened in GetFileLen().");
@@ -136,7 +112,7 @@ std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t size) {
-  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
+  const platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
   if (!fd.valid() || !isRegular(fd.get()) || size > kMaxMessageSize) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::size_t done = 0;
@@ -207,12 +183,12 @@ std::optional<std::string> NewFileWriter::write(const std::string& name, std::sp
       continue;
     }
     const std::string path = platform::joinPath(folder_, candidate);
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd.valid()) {
       if (errno == EEXIST) continue;
       return std::nullopt;
     }
-    if (!writeAll(fd.get(), bytes)) {
+    if (platform::writeAll(fd.get(), bytes.data(), bytes.size()) != 0) {
       ::unlink(path.c_str());
       return std::nullopt;
     }

@@ -14,7 +14,7 @@
 #include "faxsvc/diagnostic_log.h"
 #include "faxsvc/stop_signal.h"
 #include "faxsvc/timing.h"
-#include "faxsvc/unique_fd.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::fax {
 
@@ -37,12 +37,10 @@ std::string receivedFaxName(std::string_view name);
 // `attempts` in all. The error is 0 when only the lock was in the way. Only
 // plain files are opened: not through a symbolic link, not a FIFO or device.
 struct ExclusiveOpen {
-  UniqueFd fd;
+  platform::UniqueFd fd;
   int error = 0;
 };
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop);
-
-std::optional<std::string> readAll(int fd);
 
 // The size of a plain file; 0 when it cannot be opened, is not a plain file, is
 // empty or is too large to send, each logged as the path and the reason.

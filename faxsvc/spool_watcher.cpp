@@ -8,6 +8,7 @@
 #include "faxsvc/result_file.h"
 #include "faxsvc/spool_files.h"
 #include "platform/environment.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::fax {
 
@@ -53,7 +54,7 @@ void SpoolWatcher::runPass() {
   std::optional<std::string> text;
   {
     const ExclusiveOpen file = openExclusive(path, kRequestOpenAttempts, c_.timing, c_.stop);
-    if (file.fd.valid()) text = readAll(file.fd.get());
+    if (file.fd.valid()) text = platform::readAll(file.fd.get());
     if (!text) {
       c_.log.write(path + " cannot be read.");
       // A file that is only busy is waited for, and one taken away meanwhile is

@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "platform/folder_lock.h"
 #include "platform/ini_document.h"
 #include "platform/parsed_file_cache.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel::platform {
@@ -39,6 +41,11 @@ int parseProfileInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+bool isTextByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f' || byte == 0x1A;
+}
+
 }  // namespace
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
@@ -63,7 +70,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   const auto current = cache().load(path);
   IniDocument document = current ? *current : IniDocument();
   if (!document.set(section, key, value)) return false;
-  if (!replaceFileAtomically(path, document.fileBytes(), 0666)) return false;
+  if (!replaceFileAtomically(path, document.fileBytes(), 0666, Flush::no)) return false;
   cache().remember(path, std::make_shared<const IniDocument>(std::move(document)));
   return true;
 }
@@ -76,6 +83,11 @@ std::vector<std::string> GetPrivateProfileSectionNames(const std::string& path) 
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section, const std::string& path) {
   const auto document = cache().load(path);
   return document ? document->keyNames(section) : std::vector<std::string>{};
+}
+
+bool profileFileIsText(const std::string& path) {
+  const auto document = cache().load(path);
+  return !document || std::all_of(document->text().begin(), document->text().end(), isTextByte);
 }
 
 }  // namespace ostrel::platform

@@ -31,4 +31,10 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
 std::vector<std::string> GetPrivateProfileSectionNames(const std::string& path);
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section, const std::string& path);
 
+// Whether the file, decoded as it is read, holds only what a text editor
+// writes: false for NUL and the control characters other than tab, line
+// breaks, form feed and the old end-of-file mark, as random bytes or a block of
+// zeros left by a crash bring them. True for a missing file, which holds nothing.
+bool profileFileIsText(const std::string& path);
+
 }  // namespace ostrel::platform

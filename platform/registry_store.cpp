@@ -9,6 +9,7 @@
 
 #include "platform/environment.h"
 #include "platform/folder_lock.h"
+#include "platform/staged_file.h"
 #include "platform/parsed_file_cache.h"
 #include "platform/text.h"
 
@@ -369,7 +370,9 @@ bool modifyHive(Hive hive, Edit edit) {
   const auto current = cache().load(hivePath(hive));
   auto tree = std::make_shared<HiveTree>(current ? current->serialise(hiveName(hive)) : std::string());
   if (!edit(*tree)) return false;
-  if (!replaceFileAtomically(hivePath(hive), tree->serialise(hiveName(hive)), 0600)) return false;
+  if (!replaceFileAtomically(hivePath(hive), tree->serialise(hiveName(hive)), 0600, Flush::beforeRename)) {
+    return false;
+  }
   cache().remember(hivePath(hive), std::move(tree));
   return true;
 }

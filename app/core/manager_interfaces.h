@@ -12,6 +12,8 @@
 
 namespace ostrel {
 
+class PanelView;
+
 // The scanner's driver state for the whole run.
 class ScannerDriver {
  public:
@@ -44,6 +46,9 @@ class ButtonProfiles {
   virtual CButtonSetting* button(int number) = 0;
   // Frees the profile lists at exit.
   virtual void release() = 0;
+  // Shows in the panel's balloon what start-up found before the panel existed
+  // (damaged profile files set aside and restored); each text once.
+  virtual void showPendingNotices(PanelView& panel) = 0;
 };
 
 // A modal dialog the manager may have to close on exit.

@@ -8,6 +8,7 @@
 #include "platform/environment.h"
 #include "platform/folder_lock.h"
 #include "platform/ini_file.h"
+#include "platform/staged_file.h"
 #include "platform/text.h"
 
 namespace ostrel {
@@ -33,7 +34,7 @@ void cutOversizedMarker(const std::string& path) {
   if (head.size() <= kMarkerSizeLimit) return;  // replaced by a small one meanwhile
   const std::size_t lineEnd = head.rfind('\n', kMarkerSizeLimit - 1);
   head.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
-  if (platform::replaceFileAtomically(path, head, 0666)) {
+  if (platform::replaceFileAtomically(path, head, 0666, platform::Flush::no)) {
     Log("Startup.txt is larger than 64 KiB; only its lines within the first 64 KiB are kept.");
   } else {
     Log("Startup.txt is larger than 64 KiB and cannot be cut down.");

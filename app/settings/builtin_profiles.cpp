@@ -101,7 +101,7 @@ bool ProfileStore::WriteDefaultButtonSettings(const std::string& path) {
     button.scanSetting = FindScanSetting(row.scanProfile);
     button.imageFolder = row.imageFolder;
     button.fileFormat = row.fileFormat;
-    written &= SaveButtonSetting(button);
+    written &= writeButton(button);
   }
   return written;
 }

@@ -5,6 +5,7 @@
 #include "app/settings/application_setting_file.h"
 #include "app/settings/button_setting_file.h"
 #include "app/settings/profile_keys.h"
+#include "app/settings/profile_safekeeping.h"
 #include "app/settings/scan_setting_file.h"
 #include "platform/environment.h"
 #include "platform/ini_file.h"
@@ -68,7 +69,9 @@ int ProfileStore::LoadScanSettings(const std::string& path) {
 }
 
 bool ProfileStore::SaveScanSetting(const CScanSetting& profile) {
-  return WriteScanSettingSection(profile, scanSettingPath_);
+  const bool written = WriteScanSettingSection(profile, scanSettingPath_);
+  if (written) keepLastGood(scanSettingPath_, ProfileKind::scan);
+  return written;
 }
 
 CScanSetting* ProfileStore::AddScanSetting() {
@@ -102,7 +105,9 @@ int ProfileStore::LoadApplicationSettings(const std::string& path) {
 }
 
 bool ProfileStore::SaveApplicationSetting(const CApplicationSetting& destination) {
-  return WriteApplicationSettingSection(destination, applicationSettingPath_);
+  const bool written = WriteApplicationSettingSection(destination, applicationSettingPath_);
+  if (written) keepLastGood(applicationSettingPath_, ProfileKind::application);
+  return written;
 }
 
 CApplicationSetting* ProfileStore::AddApplicationSetting() {
@@ -140,9 +145,16 @@ void ProfileStore::LoadButtonSettings(const std::string& path, int count) {
 }
 
 bool ProfileStore::SaveButtonSetting(const CButtonSetting& button) {
+  const bool written = writeButton(button);
+  if (button.scanSetting) keepLastGood(scanSettingPath_, ProfileKind::scan);
+  if (written) keepLastGood(buttonSettingPath_, ProfileKind::button);
+  return written;
+}
+
+bool ProfileStore::writeButton(const CButtonSetting& button) {
   bool written =
       platform::WritePrivateProfileString(button.section, "Title", button.title, buttonSettingPath_);
-  if (button.scanSetting) SaveScanSetting(*button.scanSetting);
+  if (button.scanSetting) WriteScanSettingSection(*button.scanSetting, scanSettingPath_);
   written &= WriteButtonSettingFields(button, buttonSettingPath_);
   return written;
 }

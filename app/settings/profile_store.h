@@ -2,7 +2,9 @@
 // The profiles of one scanner held in memory: the scan profiles and destinations
 // in file order, each owned by its list, and the fixed table of nine buttons that
 // refer to them. The files are read once at start-up; from then on the records
-// are the truth and every save updates its file key by key at once.
+// are the truth and every save updates its file key by key at once, then its
+// last good copy (profile_safekeeping.h). The built-in sets are not saves: they
+// go into templates as well, which keep no copy.
 #include <array>
 #include <memory>
 #include <string>
@@ -83,6 +85,8 @@ class ProfileStore {
   void FreeProfiles();
 
  private:
+  // The button's keys and its scan profile, with no last good copy made.
+  bool writeButton(const CButtonSetting& button);
   void releaseScanSettings();
   void releaseApplicationSettings();
 

@@ -132,6 +132,7 @@ void COBXDlg::startManaging(int pendingEventCode) {
   const std::string connected = "Norvane " + parts_.scanner.scannerName() + " " +
                                 programTexts()("Else", "Message13", "connected.");
   icon_->add(QString::fromStdString(connected));
+  parts_.profiles.showPendingNotices(*this);
   if (pendingEventCode != 0) {
     QTimer::singleShot(0, this, [this, pendingEventCode] {
       dispatcher_.onButtonEvent(eventButton(pendingEventCode), eventKind(pendingEventCode));

@@ -44,8 +44,9 @@ class COBXDlg : public QDialog, public PanelView {
   explicit COBXDlg(PanelParts parts, QWidget* parent = nullptr);
   ~COBXDlg() override;
 
-  // Adds the notification icon with its "connected" balloon and, when the
-  // start-up left an event code, acts on it once the event loop runs.
+  // Adds the notification icon with its "connected" balloon, then shows what
+  // start-up left for the user, and, when the start-up left an event code, acts
+  // on it once the event loop runs.
   void startManaging(int pendingEventCode);
 
   ButtonDispatcher& dispatcher() { return dispatcher_; }

@@ -15,7 +15,7 @@
 #include "imaging/writers/jpeg_encoder.h"
 #include "imaging/writers/page_rows.h"
 #include "imaging/writers/staged_file.h"
-#include "imaging/writers/write_all.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::pdf {
 
@@ -67,7 +67,7 @@ struct PdfWriter::State {
   // in a buffer to be flushed later over the cut-back file.
   void put(const void* data, std::size_t size) {
     if (!error.empty()) return;
-    if (const int failure = writers::writeAll(fd, data, size)) {
+    if (const int failure = platform::writeAll(fd, data, size)) {
       error = writers::ioError("write", path, failure);
       return;
     }

@@ -43,16 +43,16 @@ WriteResult writeJpeg(const Dib& page, const std::string& path, int quality) {
   return writeBytes(bytes, staged);
 }
 
+// The TIFF writer stages its file itself; a page that fails leaves it with no
+// page, so nothing is moved into place.
 WriteResult writeTiff(const Dib& page, const std::string& path) {
-  StagedFile staged(path);
-  if (!staged.ok()) return WriteResult::failure(staged.error());
-  TiffWriter tiff(staged.temporaryPath());
+  TiffWriter tiff(path);
   WriteResult added = tiff.addPage(page);
   WriteResult finished = tiff.finish();
   if (!added || !finished) {
     return WriteResult::failure("cannot write " + path + ": " + (added ? finished : added).error());
   }
-  return staged.commit();
+  return WriteResult::success();
 }
 
 WriteResult writeImageFile(int formatCode, const Dib& page, const std::string& path,

@@ -10,11 +10,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "imaging/writers/ccitt_g4.h"
 #include "imaging/writers/page_rows.h"
+#include "imaging/writers/staged_file.h"
 #include "imaging/writers/tiff_writer.h"
-#include "imaging/writers/write_all.h"
+#include "platform/file_descriptor.h"
 
 namespace ostrel::writers {
 
@@ -132,7 +134,7 @@ tmsize_t targetWrite(thandle_t handle, void* buffer, tmsize_t size) {
   if (t->refused) return -1;
   const auto n = static_cast<std::size_t>(size);
   if (t->fd >= 0) {
-    if (const int failure = writeAll(t->fd, buffer, n)) {
+    if (const int failure = platform::writeAll(t->fd, buffer, n)) {
       errno = failure;  // the page's failure names it
       return -1;
     }
@@ -201,6 +203,7 @@ WriteResult encodeCcittG4(const Dib& page, std::vector<std::uint8_t>& out) {
 
 struct TiffWriter::State {
   std::string path;
+  std::optional<StagedFile> staged;
   Messages messages;
   Target target;
   TiffHandle tiff;  // declared after target: closed while the target still exists
@@ -220,7 +223,12 @@ struct TiffWriter::State {
 TiffWriter::TiffWriter(std::string path) : state_(std::make_unique<State>()) {
   State& s = *state_;
   s.path = std::move(path);
-  s.target.fd = ::open(s.path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  s.staged.emplace(s.path);
+  if (!s.staged->ok()) {
+    s.error = s.staged->error();
+    return;
+  }
+  s.target.fd = ::open(s.staged->temporaryPath().c_str(), O_RDWR | O_CLOEXEC);
   if (s.target.fd < 0) {
     s.error = ioError("create", s.path, errno);
     return;
@@ -272,16 +280,23 @@ WriteResult TiffWriter::finish() {
     // Only a failed page leaves an error here once a page is in.
     const bool pageFailed = s.pages > 0 && !s.error.empty();
     s.tiff.reset();
+    bool closed = true;
     if (s.target.fd >= 0) {
-      if (::close(s.target.fd) != 0 && s.error.empty()) s.error = ioError("finish", s.path, errno);
+      closed = ::close(s.target.fd) == 0;
+      if (!closed && s.error.empty()) s.error = ioError("finish", s.path, errno);
       s.target.fd = -1;
     }
     if (s.pages == 0) {
-      std::remove(s.path.c_str());
       if (s.error.empty()) s.error = "no page was added; " + s.path + " was not written";
-    } else if (pageFailed) {
-      s.error = keptPagesError(s.error, s.pages, s.path);
+    } else if (closed) {
+      // After a failed page the file was cut back to the pages before it, which go in.
+      if (WriteResult moved = s.staged->commit(); !moved) {
+        s.error = moved.error();
+      } else if (pageFailed) {
+        s.error = keptPagesError(s.error, s.pages, s.path);
+      }
     }
+    s.staged.reset();  // removes the temporary file unless it was moved into place
   }
   return s.error.empty() ? WriteResult::success() : WriteResult::failure(s.error);
 }

@@ -6,12 +6,13 @@
 // whole dots per inch, truncated from the page's dots per metre (11811 -> 299);
 // a page without a resolution gets none.
 //
-// Finish contract: the file is a valid TIFF holding every page added so far
-// after each successful addPage(), even if the process dies later. finish()
-// closes the file and says whether it is complete; a writer destroyed without
-// finish() finishes in its destructor, so the file stays valid, but the outcome
-// is then lost to the caller. A writer that received no page removes its file
-// when it finishes: an empty TIFF is not a valid file.
+// Finish contract: as every other writer, it writes to a hidden temporary file
+// beside its path (see staged_file.h), which holds a valid TIFF of every page
+// added so far after each successful addPage(). finish() closes it and moves it
+// to its path; until then an older file of that name stays as it was, also when
+// the process dies on the way. A writer destroyed without finish() finishes in
+// its destructor, but the outcome is then lost to the caller. A writer that
+// received no page leaves no file: an empty TIFF is not a valid file.
 #include <memory>
 #include <string>
 
@@ -22,8 +23,8 @@ namespace ostrel::writers {
 
 class TiffWriter {
  public:
-  // Creates (or truncates) the file at once; a failure shows in ok() and every
-  // later call reports it.
+  // Creates the temporary file at once; a failure shows in ok() and every later
+  // call reports it.
   explicit TiffWriter(std::string path);
   ~TiffWriter();
   TiffWriter(TiffWriter&&) noexcept;
@@ -36,9 +37,10 @@ class TiffWriter {
   // Appends the page as the next directory. After a failure the file keeps the
   // pages written before it, and further pages are refused.
   WriteResult addPage(const Dib& page);
-  // Closes the file. Success only when every page went in and the file holds at
-  // least one; after a failed page the failure says how many pages are kept.
-  // Later calls return the same outcome.
+  // Closes the file and moves it to its path. Success only when every page went
+  // in and the file holds at least one; after a failed page the pages before it
+  // are moved into place and the failure says how many. Later calls return the
+  // same outcome.
   WriteResult finish();
 
  private:

@@ -3,6 +3,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "tests/support/temp_home.h"
 
@@ -54,7 +59,7 @@ TEST(OpenExclusive, WaitsForALockAndReportsRealErrors) {
   const StopSignal stop;
   const Timing fast{std::chrono::milliseconds(5)};
   {
-    const UniqueFd holder(::open(path.c_str(), O_RDONLY));
+    const platform::UniqueFd holder(::open(path.c_str(), O_RDONLY));
     ASSERT_EQ(::flock(holder.get(), LOCK_EX), 0);
     const auto busy = openExclusive(path, 3, fast, stop);
     EXPECT_FALSE(busy.fd.valid());
@@ -72,6 +77,25 @@ TEST(MoveFileReplacing, ReplacesTheTarget) {
   EXPECT_EQ(moveFileReplacing(from, to), 0);
   EXPECT_EQ(readFile(to), "new");
   EXPECT_NE(moveFileReplacing(from, to), 0);
+}
+
+TEST(MoveFileReplacing, CopiesAcrossFileSystemsAndLeavesNoPartialFile) {
+  const std::string other = "/dev/shm";
+  struct stat here {}, there {};
+  if (::stat(tempRoot().c_str(), &here) != 0 || ::stat(other.c_str(), &there) != 0 ||
+      here.st_dev == there.st_dev) {
+    GTEST_SKIP() << "needs " << other << " on a file system of its own";
+  }
+  char pattern[] = "/dev/shm/ostrel-move-XXXXXX";
+  ASSERT_GE(::mkstemp(pattern), 0);
+  const std::string from = writeFile(pattern, std::string(200000, 'f'));
+  const std::string to = writeFile(tempRoot() + "/sent/fax.tif", "old");
+  EXPECT_EQ(moveFileReplacing(from, to), 0);
+  EXPECT_EQ(readFile(to), std::string(200000, 'f'));
+  EXPECT_NE(::access(from.c_str(), F_OK), 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempRoot() + "/sent"),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 }  // namespace

@@ -2,8 +2,12 @@
 // tests cannot look: failures, delivery lists and barcodes across jobs.
 #include <gmock/gmock.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 
+#include "imaging/pdf/pdf_writer.h"
 #include "platform/environment.h"
 #include "tests/job/job_fixture.h"
 #include "tests/manager/log_reader.h"
@@ -57,6 +61,33 @@ TEST_F(JobFiles, AnEmptyDocumentSpendsItsNumberButDeliversNothingNotEvenAnOlderF
   scan({});
   EXPECT_THAT(delivery.launches, IsEmpty());
   EXPECT_EQ(readFile(file("Report.pdf")), "yesterday's report");
+}
+
+TEST_F(JobFiles, TheNextJobClearsAwayWhatAKilledJobLeftButNotADocumentStillBeingWritten) {
+  button.fileFormat = format::kMultiPdf;
+  platform::createFolderTree(folder());
+  // A job killed mid-PDF: its process ends with the document open.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    pdf::PdfWriter killed(file("Scan0000.pdf"));
+    ::_exit(killed.addPage(plainPage()) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<std::string> left = files();
+  ASSERT_EQ(left.size(), 1u);
+  // Another manager writing into the same folder at this moment.
+  pdf::PdfWriter other(file("Other.pdf"));
+  ASSERT_TRUE(other.addPage(plainPage()));
+
+  scan(stack(plainPage()));
+  EXPECT_THAT(logMessages(),
+              Contains("Removed " + file(left[0]) + ", left by a scan job that did not finish."));
+  EXPECT_TRUE(other.finish());
+  EXPECT_THAT(files(), ElementsAre("Other.pdf", "Scan0000.pdf"));
+  EXPECT_EQ(pdfPages(file("Scan0000.pdf")), 1);
 }
 
 TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhyOnce) {

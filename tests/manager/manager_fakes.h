@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/manager_interfaces.h"
@@ -65,6 +66,9 @@ class FakeProfiles : public ButtonProfiles {
     return number >= 1 && number <= 9 ? &table[number - 1] : nullptr;
   }
   void release() override { journal_.push_back("release"); }
+  void showPendingNotices(PanelView& panel) override {
+    for (const std::string& notice : std::exchange(notices, {})) panel.showBalloon(notice);
+  }
 
   // Gives button n a destination with this path and a title.
   CButtonSetting& configure(int number, const std::string& path, const std::string& title = "B") {
@@ -78,6 +82,7 @@ class FakeProfiles : public ButtonProfiles {
 
   std::array<CButtonSetting, 9> table;
   std::deque<CApplicationSetting> destinations;
+  std::vector<std::string> notices;  // what start-up left for the balloon
   std::string loadedFolder;
 
  private:

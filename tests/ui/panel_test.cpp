@@ -230,6 +230,15 @@ TEST_F(Panel, ABalloonIsTakenDownAfterTwoSeconds) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return p.notificationIcon().balloonText().isEmpty(); }, 5000));
 }
 
+TEST_F(Panel, WhatStartUpFoundIsShownInTheBalloonOnceThePanelRuns) {
+  profiles.notices = {"These settings files were damaged and have been restored: ButtonSetting.ini."};
+  COBXDlg& p = panel();
+  p.startManaging(0);
+  EXPECT_EQ(p.notificationIcon().balloonText(),
+            QStringLiteral("These settings files were damaged and have been restored: ButtonSetting.ini."));
+  EXPECT_TRUE(profiles.notices.empty());
+}
+
 TEST_F(Panel, APendingEventIsHandledOnceTheLoopRuns) {
   scanner.side = 0;
   COBXDlg& p = panel();

@@ -1,8 +1,12 @@
 #include "imaging/writers/image_file_writers.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <tiffio.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 
@@ -12,6 +16,19 @@
 #include "tests/writers/decoding.h"
 #include "tests/writers/file_size_limit.h"
 #include "tests/writers/sample_pages.h"
+
+// Every umask() call of the test program comes here first, so a test sees
+// whether the code under test changes the umask: that is process-wide, and a
+// file another thread creates meanwhile (the fax worker's, a log) would take
+// whatever the umask briefly was.
+namespace {
+std::atomic<int> umaskCalls{0};
+}  // namespace
+
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++umaskCalls;
+  return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
 
 namespace ostrel::writers {
 namespace {
@@ -243,6 +260,24 @@ TEST(ImageFileWriters, AFailedWriteKeepsTheOlderFileOfThatName) {
   EXPECT_EQ(testing::folderEntries(dir).size(), 4u);
   ASSERT_TRUE(writeJpeg(colour, dir + "/Scan.jpg", 75));
   EXPECT_NE(testing::readFile(dir + "/Scan.jpg"), "older file");
+}
+
+TEST(ImageFileWriters, FilesTakeTheUmaskWhichWritingNeverChanges) {
+  const std::string dir = folder();
+  const mode_t previous = ::umask(027);
+  const int callsBefore = umaskCalls;
+  const Dib page = testing::greyPage(64, 32);
+  const std::pair<const char*, int> files[] = {
+      {"a.bmp", format::kBmp}, {"a.jpg", format::kJpeg}, {"a.gif", format::kGif}, {"a.tif", format::kTiff}};
+  for (const auto& [name, code] : files) EXPECT_TRUE(writeImageFile(code, page, dir + "/" + name, 0)) << name;
+  const int callsDuring = umaskCalls - callsBefore;
+  ::umask(previous);
+  EXPECT_EQ(callsDuring, 0);
+  for (const auto& [name, code] : files) {
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/" + name).c_str(), &st), 0) << name;
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
+  }
 }
 
 TEST(ImageFileWriters, AnyFileNameTheFileSystemTakesWorks) {

@@ -1,12 +1,15 @@
 #include "imaging/writers/tiff_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <vector>
 
 #include "platform/environment.h"
+#include "platform/staged_file.h"
 #include "tests/support/temp_home.h"
 #include "tests/writers/decoding.h"
 #include "tests/writers/file_size_limit.h"
@@ -20,6 +23,15 @@ using testing::toRgb;
 std::string outputPath(const char* name) {
   platform::createFolderTree(testing::tempRoot() + "/out");
   return testing::tempRoot() + "/out/" + name;
+}
+
+// The hidden file a writer stages its output in, alone in the output folder
+// beside the files given.
+std::string stagingFile(std::size_t besides = 0) {
+  const std::vector<std::string> entries = testing::folderEntries(testing::tempRoot() + "/out");
+  EXPECT_EQ(entries.size(), besides + 1);
+  if (entries.empty() || entries.front()[0] != '.') return {};
+  return testing::tempRoot() + "/out/" + entries.front();
 }
 
 TEST(TiffWriter, AMixedBatchKeepsEachPagesOwnCompression) {
@@ -53,19 +65,41 @@ TEST(TiffWriter, AMixedBatchKeepsEachPagesOwnCompression) {
   EXPECT_NE(info.output.find("Resolution: 300, 300 pixels/inch"), std::string::npos) << info.output;
 }
 
-TEST(TiffWriter, TheFileIsValidAfterEveryPageAndWithoutFinish) {
-  const std::string path = outputPath("open.tif");
+TEST(TiffWriter, TheFileTakesItsPlaceWhenCompleteAlsoWithoutFinish) {
+  const std::string path = testing::writeFile(outputPath("open.tif"), "older file");
   {
     TiffWriter tiff(path);
     ASSERT_TRUE(tiff.addPage(testing::denseTextPage(300, 200, 1)));
     ASSERT_TRUE(tiff.addPage(testing::greyPage(100, 100)));
-    // Still open: a reader already sees both pages.
-    EXPECT_EQ(testing::readTiff(path).size(), 2u);
+    // Still open: the older file is untouched, and the staging file is already
+    // a valid TIFF of both pages, ready to be cut back to them.
+    EXPECT_EQ(testing::readFile(path), "older file");
+    EXPECT_EQ(testing::readTiff(stagingFile(1)).size(), 2u);
     ASSERT_TRUE(tiff.addPage(testing::denseTextPage(300, 200, 3)));
   }  // destroyed without finish()
   const auto pages = testing::readTiff(path);
   ASSERT_EQ(pages.size(), 3u);
   EXPECT_EQ(pages[2].image.pixels, toRgb(testing::denseTextPage(300, 200, 3)).pixels);
+  EXPECT_EQ(testing::folderEntries(testing::tempRoot() + "/out"), std::vector<std::string>{"open.tif"});
+}
+
+TEST(TiffWriter, AWriterKilledMidBatchLeavesTheOlderFileAndAStagingFileToClearAway) {
+  const std::string path = testing::writeFile(outputPath("Scan.tif"), "older file");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    TiffWriter tiff(path);
+    const bool added = static_cast<bool>(tiff.addPage(testing::denseTextPage(300, 200, 1)));
+    ::_exit(added ? 0 : 1);  // killed: no destructor, no finish
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(testing::readFile(path), "older file");
+  const std::string staged = stagingFile(1);
+  EXPECT_EQ(platform::removeAbandonedStagingFiles(testing::tempRoot() + "/out"),
+            std::vector<std::string>{staged});
+  EXPECT_EQ(testing::folderEntries(testing::tempRoot() + "/out"), std::vector<std::string>{"Scan.tif"});
 }
 
 TEST(TiffWriter, NoPageMeansNoFile) {
@@ -85,7 +119,7 @@ TEST(TiffWriter, AWriteFailureKeepsTheCompletePagesReadable) {
   ASSERT_TRUE(tiff.addPage(first));
   ASSERT_TRUE(tiff.addPage(second));
   {
-    testing::FileSizeLimit diskFull(std::filesystem::file_size(path) + 500);
+    testing::FileSizeLimit diskFull(std::filesystem::file_size(stagingFile()) + 500);
     const WriteResult failed = tiff.addPage(testing::colourPage(400, 400));
     EXPECT_FALSE(failed);
     EXPECT_NE(failed.error().find("page 3"), std::string::npos) << failed.error();

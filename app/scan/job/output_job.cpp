@@ -13,6 +13,7 @@
 #include "app/settings/application_setting_file.h"
 #include "app/settings/profile_path.h"
 #include "platform/environment.h"
+#include "platform/staged_file.h"
 
 namespace ostrel {
 
@@ -77,6 +78,14 @@ int OutputJob::startOutput(CButtonSetting& button, Start start) {
   if (!platform::createFolderTree(folder)) {
     reportFailure("FolderNotCreated", "The output folder cannot be created.", folder);
     return 0;
+  }
+  // A job killed while writing leaves its hidden staging file behind, megabytes
+  // of a document nobody can open; the next job in the folder clears away those
+  // no live writer holds.
+  if (start == Start::job) {
+    for (const std::string& removed : platform::removeAbandonedStagingFiles(folder)) {
+      Log("Removed " + removed + ", left by a scan job that did not finish.");
+    }
   }
   naming_.outputFolder = folder;
 
