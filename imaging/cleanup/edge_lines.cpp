@@ -91,7 +91,11 @@ bool runsAlong(const Axis& axis, int edge) {
 
 struct Piece {
   std::size_t index;         // of the mark it belongs to
-  double from, to, across;   // along the edge, and its place across it
+  double from, to;           // along the edge
+  double centre, across;     // a point of its line: along the edge, and across it
+  double slope;              // across per along; 0 for a run too short to have a direction
+
+  double acrossAt(double along) const { return across + slope * (along - centre); }
 };
 
 // The piece the cells make along the edge, or nothing when they hold more ink
@@ -108,7 +112,11 @@ std::optional<Piece> pieceOf(std::size_t index, const std::vector<MarkPoint>& ce
   // Cell centres: the cells themselves reach half a cell further each way.
   from -= cellMm / 2, to += cellMm / 2;
   if (ink > kEdgeLineInkMm2PerMm * (to - from)) return std::nullopt;
-  return Piece{index, from, to, alongSide(edge) ? line.centreX : line.centreY};
+  const double dAlong = alongSide(edge) ? std::sin(line.angle) : std::cos(line.angle);
+  const double dAcross = alongSide(edge) ? std::cos(line.angle) : std::sin(line.angle);
+  const double slope = line.spreadAlong <= kEdgeLineSpreadMm ? 0 : dAcross / dAlong;
+  return alongSide(edge) ? Piece{index, from, to, line.centreY, line.centreX, slope}
+                         : Piece{index, from, to, line.centreX, line.centreY, slope};
 }
 
 // Cells off a mark's lines: dust or a stroke touching an edge line.
@@ -235,32 +243,40 @@ std::vector<bool> findEdgeLines(const std::vector<NearMark>& marks, PageSize pag
     std::vector<Piece>& onEdge = pieces[edge];
     std::sort(onEdge.begin(), onEdge.end(), [](const Piece& a, const Piece& b) { return a.from < b.from; });
     // Other marks may lie among the pieces (a hole's rim, dust), so each piece
-    // joins whichever open chain it continues; a skewed line drifts across as
-    // it goes.
+    // joins whichever open chain it continues: it must lie on the line of the
+    // chain's furthest piece, where the two overlap, or beyond its end, where
+    // a skewed line drifts across as it goes. That drift is allowed over one
+    // short gap at most: the furthest piece's own slope carries the line
+    // further, so a small mark far along from a long line does not join it.
     struct Chain {
-      double from, reach, lastLength, across, lastCentre;
+      double from, reach, lastLength, across;
+      Piece front;  // the piece that reaches furthest
       std::vector<std::size_t> members;
+    };
+    const auto continues = [](const Chain& chain, const Piece& piece) {
+      if (piece.from - chain.reach > std::max(kEdgeLineGapMm, 2 * chain.lastLength)) return false;
+      const Piece& front = chain.front;
+      const double at = piece.from >= front.to ? piece.from : (piece.from + std::min(piece.to, front.to)) / 2;
+      const double drift = kEdgeLineTurn * std::min(std::max(0.0, piece.from - front.to), kEdgeLineGapMm);
+      return std::abs(piece.acrossAt(at) - front.acrossAt(at)) <= kEdgeLineWidthMm + drift;
     };
     std::vector<Chain> chains;
     for (const Piece& piece : onEdge) {
-      const double centre = (piece.from + piece.to) / 2;
       Chain* joined = nullptr;
       for (Chain& chain : chains) {
-        const double drift = kEdgeLineTurn * std::abs(centre - chain.lastCentre);
-        if (piece.from - chain.reach <= std::max(kEdgeLineGapMm, 2 * chain.lastLength) &&
-            std::abs(piece.across - chain.across) <= kEdgeLineWidthMm + drift) {
+        if (continues(chain, piece)) {
           joined = &chain;
           break;
         }
       }
       if (!joined) {
-        chains.push_back({piece.from, piece.to, 0, piece.across, centre, {}});
+        chains.push_back({piece.from, piece.to, 0, piece.across, piece, {}});
         joined = &chains.back();
       }
+      if (piece.to >= joined->reach) joined->front = piece;
       joined->reach = std::max(joined->reach, piece.to);
       joined->lastLength = piece.to - piece.from;
       joined->across = piece.across;
-      joined->lastCentre = centre;
       joined->members.push_back(piece.index);
     }
     for (const Chain& chain : chains) {
