@@ -210,6 +210,23 @@ TEST(IsBlankPage, SheetEdgeLinesOnALightBackingButNotPrintAlongThem) {
   EXPECT_FALSE(IsBlankPage(page, profileFor(300, false)));
 }
 
+// A sheet with the light backing seen along three or four edges: their lines
+// meet in one mark, a frame, that is the sheet's edge all round.
+TEST(IsBlankPage, EdgeLinesMeetingRoundTheSheetAreItsEdge) {
+  Dib page = whitePage(2550, 3300, 8);
+  drawLine(page, 30, 2520, 40, 2, 0x78);  // top, left and right
+  for (int y = 0; y < 3300; ++y) {
+    drawLine(page, 30, 32, y, 1, 0x78);
+    drawLine(page, 2518, 2520, y, 1, 0x78);
+  }
+  EXPECT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  drawLine(page, 0, 2550, 3250, 2, 0x78);  // and the bottom
+  EXPECT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  // A word's worth of ink on the frame is no part of it.
+  for (int x = 1000; x < 1060; x += 9) drawLine(page, x, x + 3, 42, 18, 0x20);
+  EXPECT_FALSE(IsBlankPage(page, profileFor(300, false)));
+}
+
 // A small number far along the edge from a long edge line, a little further
 // in than the line: the line's pieces may drift across as a skewed sheet's
 // do, but only as far as a piece or a short gap carries them.
@@ -295,7 +312,7 @@ pagegen::PageSpec side(Content content, std::uint64_t seed) {
   pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, content, seed);
   pageSpec.defects.noise = static_cast<int>(seed * 7 % 9);
   pageSpec.defects.dust = static_cast<int>(seed * 37 % 160);
-  pageSpec.defects.border = static_cast<Border>(seed * 5 % 5);
+  pageSpec.defects.border = static_cast<Border>(seed / 3 % 5);
   pageSpec.defects.punchHoles = seed * 3 % 5 < 2;
   pageSpec.defects.bleedThrough = seed * 11 % 3 == 0;
   pageSpec.defects.heavyBleed = pageSpec.defects.bleedThrough && seed % 7 == 0;
@@ -324,8 +341,10 @@ Tally judge(Content content, std::uint64_t firstSeed, int count, Scan scan = Sca
     ++tally.total;
     if (blank == (content == Content::Blank)) {
       ++tally.right;
+    } else if (blank) {
+      ADD_FAILURE() << "seed " << seed << " judged blank";  // content lost
     } else {
-      ADD_FAILURE() << "seed " << seed << " judged " << (blank ? "blank" : "not blank");
+      std::cout << "blank seed " << seed << " kept\n";  // each caller says how many it allows
     }
   }
   return tally;
