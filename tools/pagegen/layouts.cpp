@@ -29,16 +29,23 @@ void drawPageNumber(Canvas& canvas, Random& random, int dpi) {
   }
 }
 
-// Small digits 5 to 9 mm from a corner, where edge shadows and the backing lie.
-void drawCornerNumber(Canvas& canvas, Random& random, int dpi) {
+// How much paper at least lies between a mark by the edge and the border.
+constexpr double kClearOfBorderMm = 1.5;
+
+// Small digits 5 to 9 mm from a corner, where edge shadows and the backing
+// lie, though never under them.
+void drawCornerNumber(Canvas& canvas, Random& random, int dpi, const BorderReach& border) {
   const double height = mm(random.uniform(1.6, 2.2), dpi);
   const int number = random.between(1, 99);
   const Pen pen{{22, 22, 26}, std::max(1.0, mm(0.22, dpi))};
   const double width = (number < 10 ? 0.6 : 1.35) * height;
-  const double x = random.chance(0.5) ? mm(random.uniform(5, 9), dpi)
-                                      : canvas.width() - mm(random.uniform(5, 9), dpi) - width;
-  const double y = random.chance(0.5) ? mm(random.uniform(5, 9), dpi) + height
-                                      : canvas.height() - mm(random.uniform(5, 9), dpi);
+  const double clear = mm(kClearOfBorderMm, dpi);
+  const double x = random.chance(0.5)
+                       ? std::max(mm(random.uniform(5, 9), dpi), border.left + clear)
+                       : canvas.width() - std::max(mm(random.uniform(5, 9), dpi), border.right + clear) - width;
+  const double y = random.chance(0.5)
+                       ? std::max(mm(random.uniform(5, 9), dpi), border.top + clear) + height
+                       : canvas.height() - std::max(mm(random.uniform(5, 9), dpi), border.bottom + clear);
   drawNumber(canvas, number, {x, y}, height, pen);
 }
 
@@ -90,7 +97,7 @@ void drawLetter(Canvas& canvas, Random& random, int dpi) {
 
 }  // namespace
 
-void drawContent(Canvas& canvas, Random& random, Content content, int dpi) {
+void drawContent(Canvas& canvas, Random& random, Content content, int dpi, const BorderReach& border) {
   const double margin = mm(25, dpi);
   const auto somewhere = [&](double spanX, double spanY) -> Point {
     return {random.uniform(margin, std::max(margin, canvas.width() - margin - spanX)),
@@ -120,11 +127,12 @@ void drawContent(Canvas& canvas, Random& random, Content content, int dpi) {
       drawHandwrittenWord(canvas, random, somewhere(8 * xHeight, 2 * xHeight), xHeight, pencil);
       return;
     }
-    case Content::CornerNumber: drawCornerNumber(canvas, random, dpi); return;
+    case Content::CornerNumber: drawCornerNumber(canvas, random, dpi, border); return;
     case Content::EdgeNote: {
       const double xHeight = mm(random.uniform(1.2, 1.6), dpi);
-      const double fromEdge = mm(random.uniform(3, 8), dpi);
-      const double y = random.chance(0.5) ? fromEdge + 1.5 * xHeight : canvas.height() - fromEdge - 0.5 * xHeight;
+      const double fromEdge = mm(random.uniform(3, 8), dpi), clear = mm(kClearOfBorderMm, dpi);
+      const double y = random.chance(0.5) ? std::max(fromEdge, border.top + clear) + 1.5 * xHeight
+                                          : canvas.height() - std::max(fromEdge, border.bottom + clear) - 0.5 * xHeight;
       drawTextLine(canvas, random, {mm(random.uniform(10, 60), dpi), y}, xHeight, mm(random.uniform(30, 90), dpi),
                    printPen(dpi));
       return;

@@ -55,8 +55,11 @@ std::optional<Dib> generatePage(const PageSpec& pageSpec) {
     Random part = random.fork(kBleed);
     drawBleedThrough(canvas, part, pageSpec.dpi, pageSpec.defects.heavyBleed);
   }
+  // The border is chosen first so that the content keeps clear of it: a page
+  // meant to carry content must still show it once the border is drawn.
+  const BorderPlan border = planBorder(borderPart, narrow ? Border::None : pageSpec.defects.border, pageSpec.dpi);
   Random content = random.fork(kContent);
-  drawContent(canvas, content, pageSpec.content, pageSpec.dpi);
+  drawContent(canvas, content, pageSpec.content, pageSpec.dpi, reachOf(border));
   for (const Barcode& barcode : pageSpec.barcodes) {
     if (!drawBarcode(canvas, barcode, pageSpec.dpi, paper)) return std::nullopt;
   }
@@ -76,8 +79,8 @@ std::optional<Dib> generatePage(const PageSpec& pageSpec) {
     Canvas frame(*page, backing.colour);
     frame.place(*sheet, area.x, area.y);
     drawSheetEdges(frame, area, backing, pageSpec.dpi);
-  } else if (pageSpec.defects.border != Border::None) {
-    drawBorder(canvas, borderPart, pageSpec.defects.border, backing, pageSpec.dpi);
+  } else {
+    drawBorder(canvas, border, backing, pageSpec.dpi);
   }
   if (pageSpec.defects.noise > 0) {
     Random part = random.fork(kNoise);
