@@ -64,7 +64,7 @@ void DiagnosticLog::write(std::string_view message) {
   // A handle left from another day (or a file removed under us) is replaced, so
   // the first line after midnight starts the new day's file.
   if (path != openPath_ || !platform::fileExists(path)) {
-    file_ = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    file_ = platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
     openPath_ = file_.valid() ? path : std::string();
   }
   if (!file_.valid()) return;
@@ -100,7 +100,7 @@ void DiagnosticLog::close() {
 bool outputToFile(const std::string& path, std::string_view bytes) {
   static std::mutex appendLock;  // process-wide, as the spool writers share it
   std::lock_guard lock(appendLock);
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+  const platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
   return fd.valid() && writeAll(fd.get(), bytes);
 }
 

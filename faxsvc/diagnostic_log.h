@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fax {
 
@@ -35,7 +35,7 @@ class DiagnosticLog {
   bool enabled_ = false;
   std::string folder_;
   std::string openPath_;  // the day file the handle belongs to
-  UniqueFd file_;
+  platform::UniqueFd file_;
 };
 
 // Appends bytes to a file, creating it when missing; true when all were written.

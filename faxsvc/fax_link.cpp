@@ -43,7 +43,7 @@ FaxLink::FaxLink(Endpoint endpoint, DiagnosticLog& log, const StopSignal& stop, 
 
 bool FaxLink::connect() {
   socket_.reset();
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd.valid()) {
     log_.write(format("[ERROR CODE: %d] Failed to create a socket.", errno));
     return false;

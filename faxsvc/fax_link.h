@@ -13,7 +13,7 @@
 #include "faxsvc/fax_message.h"
 #include "faxsvc/stop_signal.h"
 #include "faxsvc/timing.h"
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fax {
 
@@ -55,7 +55,7 @@ class FaxLink {
   DiagnosticLog& log_;
   const StopSignal& stop_;
   Timing timing_;
-  UniqueFd socket_;
+  platform::UniqueFd socket_;
   bool needsLogin_ = true;
   std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
 };

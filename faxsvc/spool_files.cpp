@@ -38,10 +38,10 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
 }
 
 int copyFile(const std::string& from, const std::string& to) {
-  const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  const platform::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.valid()) return errno;
   const std::string temp = to + ".part";
-  UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  platform::UniqueFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!out.valid()) return errno;
   std::vector<std::uint8_t> buffer(1 << 16);
   for (;;) {
@@ -93,7 +93,7 @@ std::string receivedFaxName(std::string_view name) {
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop) {
   ExclusiveOpen result;
   for (int attempt = 1; attempt <= attempts; ++attempt) {
-    UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDWR));
+    platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDWR));
     if (!fd.valid() || !isRegular(fd.get())) {
       result.error = fd.valid() ? EINVAL : errno;
       return result;  // a missing, forbidden or special file does not get better by waiting
@@ -121,7 +121,7 @@ std::optional<std::string> readAll(int fd) {
 }
 
 std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
-  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
+  const platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
   struct stat st {};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     log.write(path + " cannot be opened in GetFileLen().");
@@ -136,7 +136,7 @@ std::uint64_t fileLength(const std::string& path, DiagnosticLog& log) {
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t size) {
-  const UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
+  const platform::UniqueFd fd(::open(path.c_str(), kSpoolOpenFlags | O_RDONLY));
   if (!fd.valid() || !isRegular(fd.get()) || size > kMaxMessageSize) return std::nullopt;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::size_t done = 0;
@@ -207,7 +207,7 @@ std::optional<std::string> NewFileWriter::write(const std::string& name, std::sp
       continue;
     }
     const std::string path = platform::joinPath(folder_, candidate);
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd.valid()) {
       if (errno == EEXIST) continue;
       return std::nullopt;

@@ -14,7 +14,7 @@
 #include "faxsvc/diagnostic_log.h"
 #include "faxsvc/stop_signal.h"
 #include "faxsvc/timing.h"
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fax {
 
@@ -37,7 +37,7 @@ std::string receivedFaxName(std::string_view name);
 // `attempts` in all. The error is 0 when only the lock was in the way. Only
 // plain files are opened: not through a symbolic link, not a FIFO or device.
 struct ExclusiveOpen {
-  UniqueFd fd;
+  platform::UniqueFd fd;
   int error = 0;
 };
 ExclusiveOpen openExclusive(const std::string& path, int attempts, Timing timing, const StopSignal& stop);

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fax {
 
@@ -25,7 +25,7 @@ class StopSignal {
 
  private:
   std::atomic<bool> set_{false};
-  UniqueFd fd_;
+  platform::UniqueFd fd_;
 };
 
 }  // namespace ostrel::fax

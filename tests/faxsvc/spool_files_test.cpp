@@ -54,7 +54,7 @@ TEST(OpenExclusive, WaitsForALockAndReportsRealErrors) {
   const StopSignal stop;
   const Timing fast{std::chrono::milliseconds(5)};
   {
-    const UniqueFd holder(::open(path.c_str(), O_RDONLY));
+    const platform::UniqueFd holder(::open(path.c_str(), O_RDONLY));
     ASSERT_EQ(::flock(holder.get(), LOCK_EX), 0);
     const auto busy = openExclusive(path, 3, fast, stop);
     EXPECT_FALSE(busy.fd.valid());

@@ -14,13 +14,13 @@
 #include <span>
 #include <string_view>
 
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fakefax {
 
 namespace {
 
-using ostrel::fax::UniqueFd;
+using ostrel::platform::UniqueFd;
 
 constexpr std::size_t kFrame = 512;
 constexpr std::uint32_t kLargestAccepted = 64u << 20;

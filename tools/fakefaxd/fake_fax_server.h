@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "faxsvc/unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace ostrel::fakefax {
 
@@ -126,8 +126,8 @@ class FakeFaxServer {
   void record(Received received);
   bool sendAnswer(int fd, const Bytes& bytes);
 
-  fax::UniqueFd listen_;
-  fax::UniqueFd stop_;
+  platform::UniqueFd listen_;
+  platform::UniqueFd stop_;
   std::uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace ostrel::fax {
+namespace ostrel::platform {
 
 class UniqueFd {
  public:
@@ -33,4 +33,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace ostrel::fax
+}  // namespace ostrel::platform
