@@ -9,6 +9,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/shell_execute.h"
 #include "platform/unique_fd.h"
@@ -29,10 +30,13 @@ class XDisplay {
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 3);
     ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string arguments[] = {server, "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24"};
-    char* argv[] = {arguments[0].data(), arguments[1].data(), arguments[2].data(), arguments[3].data(),
-                    arguments[4].data(), arguments[5].data(), arguments[6].data(), arguments[7].data(), nullptr};
-    const int spawned = ::posix_spawn(&pid_, server.c_str(), &actions, nullptr, argv, environ);
+    // -noreset: a server that resets when its last client leaves refuses the
+    // next one for a moment.
+    std::string arguments[] = {server, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "1024x768x24"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int spawned = ::posix_spawn(&pid_, server.c_str(), &actions, nullptr, argv.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
     writeEnd.reset();
     if (spawned != 0) {
