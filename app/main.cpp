@@ -18,14 +18,16 @@
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
-#include "app/delivery/pending_delivery.h"
+#include "app/delivery/desktop_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
+#include "app/ui/qt_printers.h"
 #include "app/ui/qt_user_interface.h"
 #include "app/ui/termination_watcher.h"
 #include "platform/environment.h"
+#include "platform/window_titles.h"
 
 namespace {
 
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
   ConfiguredScanner scanner(scannerConfig);
   StoredProfiles profiles;
   QtUserInterface ui;
-  PendingDelivery delivery;
+  QtPrinters printers;
+  DesktopDelivery delivery({ui, printers, platform::programFolder(), platform::topLevelWindowTitles});
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;

@@ -9,6 +9,8 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport Test)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 pkg_check_modules(SANE REQUIRED IMPORTED_TARGET sane-backends)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+find_package(Cups REQUIRED)
 
 find_path(FREEIMAGE_INCLUDE_DIR FreeImage.h REQUIRED)
 find_library(FREEIMAGE_LIBRARY freeimage REQUIRED)

@@ -159,20 +159,6 @@ void drawFolder(QPainter& p) {
   p.drawRoundedRect(QRectF(8, 42, 84, 44), 4, 4);
 }
 
-void drawEnvelope(QPainter& p) {
-  const QRectF r(8, 22, 84, 58);
-  p.setPen(QPen(QColor(0x4a, 0x5a, 0x6c), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(vertical(r.top(), r.bottom(), kPaper, QColor(0xe2, 0xe8, 0xee)));
-  p.drawRoundedRect(r, 5, 5);
-  QPainterPath flap;
-  flap.moveTo(r.left() + 3, r.top() + 3);
-  flap.lineTo(r.center().x(), r.top() + 34);
-  flap.lineTo(r.right() - 3, r.top() + 3);
-  p.setPen(QPen(QColor(0x3f, 0x8f, 0xd8), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(flap);
-}
-
 void drawCloud(QPainter& p) {
   QPainterPath cloud;
   cloud.addEllipse(QPointF(34, 56), 20, 20);
@@ -239,9 +225,6 @@ QImage picture(Picture which, int size) {
       break;
     case Picture::Storage:
       drawFolder(p);
-      break;
-    case Picture::Mail:
-      drawEnvelope(p);
       break;
     case Picture::Cloud:
       drawCloud(p);

@@ -11,9 +11,8 @@ namespace ostrel::artwork {
 enum class Picture {
   NoDestination,  // a button still to be set up
   Printer,
-  Program,  // a program without an icon of its own
+  Program,  // a program without an icon of its own, and mail without a mail program
   Storage,
-  Mail,
   Cloud,
   Fax,
 };

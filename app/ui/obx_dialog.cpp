@@ -11,6 +11,7 @@
 #include "app/core/localized_text.h"
 #include "app/ui/artwork.h"
 #include "app/ui/led_display.h"
+#include "app/ui/mail_program_icon.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/png_button.h"
 #include "app/ui/shade_button.h"
@@ -49,7 +50,7 @@ QIcon buttonIcon(const CButtonSetting* button) {
     case DestinationIcon::Printer:
       return pictureIcon(artwork::Picture::Printer);
     case DestinationIcon::Mail:
-      return themedIcon(QStringLiteral("internet-mail"), artwork::Picture::Mail);
+      return mailProgramIcon(pictureIcon(artwork::Picture::Program));
     case DestinationIcon::Cloud:
       return pictureIcon(artwork::Picture::Cloud);
     case DestinationIcon::Fax:

@@ -10,7 +10,6 @@
 
 #include <filesystem>
 
-#include "app/delivery/pending_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "bench/pipeline/bench_home.h"
 #include "tools/pagegen/page_generator.h"
@@ -30,7 +29,7 @@ Dib letterPage(bool withBarcode) {
 void BM_PageStep(benchmark::State& state) {
   const std::string folder = bench::temporaryHome() + "/page-step";
   bench::UnattendedUserInterface ui;
-  PendingDelivery delivery;
+  bench::StorageOnlyDelivery delivery;
   OutputJob job({ui, delivery, bench::temporaryHome() + "/program"});
   CScanSetting profile;
   profile.resolution = 300;

@@ -13,7 +13,6 @@
 #include <sys/resource.h>
 
 #include "app/scan/twain/twain_scan_session.h"
-#include "app/delivery/pending_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "bench/pipeline/bench_home.h"
 #include "scanners/ostrel-device/device_registration.h"
@@ -41,7 +40,7 @@ void BM_PdfJob(benchmark::State& state) {
   }
 
   bench::UnattendedUserInterface ui;
-  PendingDelivery delivery;
+  bench::StorageOnlyDelivery delivery;
   OutputJob job({ui, delivery, home + "/program"});
   TwainScanSession session(config, ui, OSTREL_BENCH_BIN_DIR "/libostreldsm.so");
   CScanSetting profile;

@@ -10,6 +10,7 @@
 #include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "tests/manager/obx_processes.h"
+#include "tests/support/recording_program.h"
 #include "tests/writers/decoding.h"
 
 namespace ostrel {
@@ -172,8 +173,9 @@ TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
 }
 
 TEST_F(ScanJobProcesses, BmpSkipsAnExistingNumberAndSingleEventAsksForOneLaunch) {
+  RecordingProgram viewer(tempRoot() + "/bin/viewer");
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
-  profiles.destination(1, "Viewer", "/bin/true", 1);
+  profiles.destination(1, "Viewer", viewer.path(), 1);
   profiles.button(1, "Grey", format::kBmp, "bmp");
   profiles.button(2, "Grey", format::kJpeg, "viewer", {{"ImageName", "View<##>"}}, "Viewer");
   writeFile(out("bmp") + "/Scan0000.bmp", "an older scan");
@@ -187,13 +189,20 @@ TEST_F(ScanJobProcesses, BmpSkipsAnExistingNumberAndSingleEventAsksForOneLaunch)
   const auto views = folderEntries(out("viewer"));
   ASSERT_EQ(views.size(), 3u);
   std::string quotedPaths;
-  for (const std::string& name : views) quotedPaths += "\"" + out("viewer") + "/" + name + "\" ";
+  std::vector<std::string> paths;
+  for (const std::string& name : views) {
+    paths.push_back(out("viewer") + "/" + name);
+    quotedPaths += "\"" + paths.back() + "\" ";
+  }
   const auto log = logMessages();
   const auto launches = std::count_if(log.begin(), log.end(), [](const std::string& m) {
-    return m.starts_with("Launch request not carried out");
+    return m.starts_with("Launch File: ");
   });
   EXPECT_EQ(launches, 1);
-  EXPECT_THAT(log, Contains(HasSubstr("\"/bin/true\" once with 3 file(s): " + quotedPaths)));
+  EXPECT_THAT(log, Contains("Launch File: " + viewer.path() + "  " + quotedPaths));
+  const std::vector<ProgramRun> runs = viewer.waitForRuns(1);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].arguments, paths);
 }
 
 TEST_F(ScanJobProcesses, BlankPagesAndBarcodesSeparateFiles) {

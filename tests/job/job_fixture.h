@@ -47,9 +47,9 @@ inline Dib textPage(const std::string& barcode = {}) {
 }
 
 // A small page of one grey level, for steps that do not look at the content.
-inline Dib plainPage(int bits = 8, int width = 85, int height = 110) {
+inline Dib plainPage(int bits = 8, int width = 85, int height = 110, std::uint8_t level = 200) {
   Dib page = *Dib::create(width, height, bits, 3937, 3937);  // 100 dpi
-  for (int y = 0; y < height; ++y) std::fill_n(page.row(y), page.stride(), std::uint8_t{200});
+  for (int y = 0; y < height; ++y) std::fill_n(page.row(y), page.stride(), level);
   return page;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/ini_file.h"
 #include "platform/manager_channel.h"
 #include "tests/manager/obx_processes.h"
+#include "tests/support/scoped_environment.h"
 
 namespace ostrel {
 namespace {
@@ -207,21 +208,6 @@ TEST(ObxProcesses, AManagerWhoseScannerIsRemovedEndsByItself) {
   EXPECT_EQ(markerOf("Heron"), "0");
   EXPECT_FALSE(std::filesystem::exists(platform::managerSocketPath("Heron")));
 }
-
-// Sets an environment variable, or removes it for nullptr, until the end of
-// the scope.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(ObxProcesses, AManagerThatReachesNoDisplayEndsInOrder) {
   ASSERT_TRUE(addVirtualScanner("usb:04c5:11f3", "Heron"));

@@ -1,5 +1,6 @@
 // Renders the panel with the built-in buttons, the about box and the
-// more-pages prompt into PNG files: panel_snapshot <folder>.
+// more-pages prompt and the printer chooser into PNG files:
+// panel_snapshot <folder>.
 //
 // panel_snapshot <folder> --screen shows the panels of two scanners, "Heron
 // Office Duplex" and then "Egret", each with its manager socket bound, on a real X server with
@@ -16,6 +17,7 @@
 #include "app/ui/more_pages_dialog.h"
 #include "app/ui/obx_dialog.h"
 #include "app/ui/png_button.h"
+#include "app/ui/printer_dialog.h"
 #include "platform/manager_channel.h"
 #include "tests/manager/manager_fakes.h"
 
@@ -97,5 +99,9 @@ int main(int argc, char** argv) {
   saved = save(about, folder.filePath(QStringLiteral("about.png"))) && saved;
   CMorePageDlg more;
   saved = save(more, folder.filePath(QStringLiteral("more-pages.png"))) && saved;
+  CPrinterDlg printers({{QStringLiteral("Office"), QStringLiteral("Reception_Colour"), QStringLiteral("PDF")},
+                        QStringLiteral("Reception_Colour"),
+                        {}});
+  saved = save(printers, folder.filePath(QStringLiteral("printer-chooser.png"))) && saved;
   return saved ? 0 : 1;
 }
