@@ -70,13 +70,16 @@ class AboutBox : public ModalDialog {
   virtual void run() = 0;
 };
 
-// "Scan more pages?" between passes.
+// "Scan more pages?" between passes. The job asks from its own thread; the
+// prompt shows on the panel's, where isOpen() and accept() are called.
 class MorePagesPrompt {
  public:
   virtual ~MorePagesPrompt() = default;
-  // True for OK (scan more), false for Finish or close.
+  // True for OK (scan more), false for Finish, close, or the manager ending.
   virtual bool ask() = 0;
-  // Answers OK on behalf of the user while ask() runs.
+  // The prompt is on screen.
+  virtual bool isOpen() const = 0;
+  // Answers OK on behalf of the user while the prompt is on screen.
   virtual void accept() = 0;
 };
 
@@ -92,6 +95,10 @@ class PanelView {
  public:
   virtual ~PanelView() = default;
   virtual void showBalloon(std::string_view text) = 0;
+  // A job runs: the pages scanned so far, 0 as it starts.
+  virtual void showProgress(int pages) = 0;
+  // The job has ended.
+  virtual void endProgress() = 0;
   // Icons, titles and tooltips again from the button records.
   virtual void refreshButtons() = 0;
   virtual void removeNotificationIcon() = 0;

@@ -1,6 +1,7 @@
 #include "app/ui/artwork.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -260,6 +261,33 @@ QIcon programIcon() {
     QPainter p(&image);
     beginCanvas(p, size);
     drawScanner(p);
+    p.end();
+    icon.addPixmap(QPixmap::fromImage(image));
+  }
+  return icon;
+}
+
+QIcon progressIcon(int pages) {
+  // Past three digits the badge would cover the whole icon.
+  const QString count = pages > 999 ? QStringLiteral("999+") : QString::number(pages);
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64}) {
+    QImage image = blank(size, size);
+    QPainter p(&image);
+    beginCanvas(p, size);
+    drawScanner(p);
+    sheet(p, QRectF(27, 76, 46, 22), 1);
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(count.size() > 2 ? 30 : 38);
+    p.setFont(font);
+    const qreal width = qMax(44.0, QFontMetricsF(font).horizontalAdvance(count) + 14);
+    const QRectF badge(kCanvas - width, 0, width, 44);
+    p.setPen(QPen(Qt::white, 3));
+    p.setBrush(QColor(0xd9, 0x3b, 0x2b));
+    p.drawRoundedRect(badge, 22, 22);
+    p.setPen(Qt::white);
+    p.drawText(badge, Qt::AlignCenter, count);
     p.end();
     icon.addPixmap(QPixmap::fromImage(image));
   }

@@ -1,6 +1,7 @@
 #include "app/ui/notification_icon.h"
 
 #include "app/core/localized_text.h"
+#include "app/ui/artwork.h"
 
 namespace ostrel {
 
@@ -12,6 +13,8 @@ constexpr int kBalloonMaxChars = 255;
 
 NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObject* parent)
     : QObject(parent),
+      icon_(icon),
+      tip_(tip),
       tray_(icon),
       configuration_(menu_.addAction(QStringLiteral("Configuration"))),
       about_(menu_.addAction(QStringLiteral("About"))),
@@ -82,5 +85,17 @@ void NotificationIcon::showBalloon(const QString& text) {
 }
 
 void NotificationIcon::clearBalloon() { balloonText_.clear(); }
+
+void NotificationIcon::showProgress(int pages) {
+  tray_.setIcon(artwork::progressIcon(pages));
+  tray_.setToolTip(tip_ + QLatin1Char('\n') +
+                   QString::fromStdString(
+                       formatWithNumber(text_("Else", "Scanning", "Scanning: %d page(s) so far"), pages)));
+}
+
+void NotificationIcon::endProgress() {
+  tray_.setIcon(icon_);
+  tray_.setToolTip(tip_);
+}
 
 }  // namespace ostrel

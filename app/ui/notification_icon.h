@@ -27,8 +27,13 @@ class NotificationIcon : public QObject {
   void add(const QString& connectedText);
   void remove();
   bool isAdded() const { return tray_.isVisible(); }
+  QString toolTip() const { return tray_.toolTip(); }
+  QIcon icon() const { return tray_.icon(); }
 
   void showBalloon(const QString& text);
+  // While a job runs, the icon and its tooltip show the pages scanned so far.
+  void showProgress(int pages);
+  void endProgress();
   // The balloon's text while it is up; empty when none is.
   const QString& balloonText() const { return balloonText_; }
 
@@ -44,6 +49,8 @@ class NotificationIcon : public QObject {
   void localizeMenu();
 
   LocalizedText text_ = programTexts();
+  QIcon icon_;
+  QString tip_;
   QSystemTrayIcon tray_;
   QMenu menu_;
   QAction* configuration_;

@@ -75,8 +75,9 @@ QString tipText(const std::string& tip) {
 COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
     : QDialog(parent),
       parts_(parts),
-      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.configuration,
-                   parts.cloudAccount, about_, morePages_, parts.fax, *this}),
+      morePages_(parts.jobs.stopToken()),
+      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.jobs,
+                   parts.configuration, parts.cloudAccount, about_, morePages_, parts.fax, *this}),
       layout_(std::min(parts.scanner.buttonCount(), kMaxButtons)),
       strip_(artwork::panelStrip(palette().color(QPalette::Button))) {
   const QIcon programIcon = artwork::programIcon();
@@ -155,6 +156,10 @@ void COBXDlg::refreshButtons() {
 void COBXDlg::showBalloon(std::string_view text) {
   icon_->showBalloon(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
+
+void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
+
+void COBXDlg::endProgress() { icon_->endProgress(); }
 
 void COBXDlg::removeNotificationIcon() { icon_->remove(); }
 

@@ -25,6 +25,7 @@ struct PanelParts {
   ButtonProfiles& profiles;
   ScanJob& job;
   ScanSession& session;
+  JobRunner& jobs;
   ConfigurationWindow& configuration;
   CloudAccountDialog& cloudAccount;
   FaxService& fax;
@@ -54,6 +55,8 @@ class COBXDlg : public QDialog, public PanelView {
   CPngButton* downArrow() const { return down_; }
 
   void showBalloon(std::string_view text) override;
+  void showProgress(int pages) override;
+  void endProgress() override;
   void refreshButtons() override;
   void removeNotificationIcon() override;
   void endRun() override;

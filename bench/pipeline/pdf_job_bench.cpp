@@ -59,7 +59,7 @@ void BM_PdfJob(benchmark::State& state) {
   job.loadRecognitionEngine();  // as at program start
   for (auto _ : state) {
     job.StartOutput(button);
-    session.run(button, job);
+    session.run(button, job, {});
     job.FinishOutput();
   }
   rusage usage{};

@@ -26,14 +26,15 @@ class Dispatch : public ::testing::Test {
         prompt(journal),
         fax(journal),
         panel(journal),
-        dispatcher(
-            {scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel}) {}
+        dispatcher({scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax,
+                    panel}) {}
 
   Journal journal;
   FakeScanner scanner;
   FakeProfiles profiles;
   FakeJob job;
   FakeSession session;
+  InlineJobRunner jobs;
   FakeConfiguration configuration;
   FakeCloudAccount cloud;
   FakeAbout about;
@@ -51,6 +52,8 @@ TEST_F(Dispatch, APressScansIntoTheJobAndFinishesIt) {
                                    "HandlePage 10 side 0", "FinishOutput"));
   EXPECT_THAT(logMessages(), ElementsAre("Button 2 is clicked."));
   EXPECT_EQ(dispatcher.currentButton(), 2);
+  EXPECT_EQ(panel.progress, (std::vector<int>{0, 1}));
+  EXPECT_EQ(panel.progressEnds, 1);
 }
 
 TEST_F(Dispatch, AButtonWithoutDestinationOpensTheConfigurationForIt) {

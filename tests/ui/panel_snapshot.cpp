@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   FakeProfiles profiles(journal);
   FakeJob job(journal);
   FakeSession session(journal, scanner);
+  InlineJobRunner jobs;
   FakeConfiguration configuration(journal);
   FakeCloudAccount cloud(journal);
   FakeFax fax(journal);
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
   profiles.configure(5, "", "Storage");
   profiles.configure(6, "FAX", "Fax");
 
-  COBXDlg panel({scanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg panel({scanner, profiles, job, session, jobs, configuration, cloud, fax});
   bool saved = save(panel, folder.filePath(QStringLiteral("panel.png")));
   panel.downArrow()->click();
   panel.downArrow()->click();

@@ -46,7 +46,7 @@ class Panel : public ::testing::Test {
   COBXDlg& panel() {
     if (!panel_) {
       panel_ = std::make_unique<COBXDlg>(
-          PanelParts{scanner, profiles, job, session, configuration, cloud, fax});
+          PanelParts{scanner, profiles, job, session, jobs, configuration, cloud, fax});
     }
     return *panel_;
   }
@@ -56,6 +56,7 @@ class Panel : public ::testing::Test {
   FakeProfiles profiles;
   FakeJob job;
   FakeSession session;
+  InlineJobRunner jobs;
   FakeConfiguration configuration;
   FakeCloudAccount cloud;
   FakeFax fax;
@@ -114,6 +115,24 @@ TEST_F(Panel, ClickingATitlePressesItsButtonWithItsOwnSide) {
   QTest::mouseClick(p.titleButton(1), Qt::LeftButton);
   EXPECT_THAT(journal, Contains("scan 2 side 0"));
   EXPECT_THAT(logMessages(), Contains("Button 2 is clicked."));
+}
+
+TEST_F(Panel, WhileAJobRunsTheIconAndItsTipShowTheScannedPages) {
+  COBXDlg& p = panel();
+  const qint64 idleIcon = p.notificationIcon().icon().cacheKey();
+  QString tipDuringScan;
+  qint64 iconDuringScan = 0;
+  session.duringScan = [&] {
+    tipDuringScan = p.notificationIcon().toolTip();
+    iconDuringScan = p.notificationIcon().icon().cacheKey();
+  };
+  p.dispatcher().onButtonEvent(2, 1);
+  EXPECT_EQ(tipDuringScan, QStringLiteral("Heron\nScanning: 0 page(s) so far"));
+  EXPECT_NE(iconDuringScan, idleIcon);
+  EXPECT_EQ(p.notificationIcon().toolTip(), QStringLiteral("Heron"));
+  EXPECT_EQ(p.notificationIcon().icon().cacheKey(), idleIcon);
+  p.showProgress(42);
+  EXPECT_EQ(p.notificationIcon().toolTip(), QStringLiteral("Heron\nScanning: 42 page(s) so far"));
 }
 
 TEST_F(Panel, EscapeHidesThePanelAndEnterDoesNothing) {
