@@ -13,6 +13,7 @@
 #include "platform/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
+#include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
   // A press's job runs on a worker thread; what it asks of the user is
   // answered on the window thread.
   WorkerJobRunner jobs(postToWindowThread);
-  QtUserInterface ui(jobs.stopToken());
+  QtUserInterface dialogs(jobs.stopToken());
+  HeldMessages ui(dialogs);
   PendingDelivery delivery;
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
@@ -121,7 +123,7 @@ int main(int argc, char** argv) {
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
       runManager(argc, argv, app, std::move(listener), caught, jobs,
-                 {scanner, profiles, job, session, jobs, configuration, cloudAccount, fax});
+                 {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }
   }

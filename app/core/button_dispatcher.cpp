@@ -102,10 +102,12 @@ void ButtonDispatcher::scanOnce(CButtonSetting& button, const PassControl& contr
 void ButtonDispatcher::jobEnded() {
   press_ = Press::none;
   parts_.panel.endProgress();
+  const std::optional<HeldMessages::Held> held = parts_.messages.take();
   if (parts_.jobs.stopRequested()) {
-    finishExit();
+    finishExit();  // the messages are in the log
     return;
   }
+  if (held) parts_.panel.showMessage(held->text, held->kind);
   if (configurationAfterJob_) openConfiguration(*std::exchange(configurationAfterJob_, std::nullopt));
   if (std::exchange(presenceCheckAfterJob_, false)) onDeviceListChanged();
 }

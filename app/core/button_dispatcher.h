@@ -11,6 +11,7 @@
 #include <optional>
 #include <stop_token>
 
+#include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
 #include "app/core/localized_text.h"
 #include "app/core/manager_interfaces.h"
@@ -23,6 +24,7 @@ struct DispatcherParts {
   ScanJob& job;
   ScanSession& session;
   JobRunner& jobs;
+  HeldMessages& messages;  // what the job tells the user, shown once it has ended
   ConfigurationWindow& configuration;
   CloudAccountDialog& cloudAccount;
   AboutBox& about;

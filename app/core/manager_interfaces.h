@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/scan/scan_interfaces.h"
+#include "app/scan/user_interface.h"
 #include "app/settings/profile_records.h"
 
 namespace ostrel {
@@ -99,6 +100,8 @@ class PanelView {
   virtual void showProgress(int pages) = 0;
   // The job has ended.
   virtual void endProgress() = 0;
+  // A box that only reports: nothing waits for it to close.
+  virtual void showMessage(std::string_view text, MessageKind kind) = 0;
   // Icons, titles and tooltips again from the button records.
   virtual void refreshButtons() = 0;
   virtual void removeNotificationIcon() = 0;

@@ -1,6 +1,7 @@
 #include "app/ui/obx_dialog.h"
 
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/ui/led_display.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/png_button.h"
+#include "app/ui/qt_user_interface.h"
 #include "app/ui/shade_button.h"
 #include "app/ui/window_placement.h"
 
@@ -76,7 +78,7 @@ COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
     : QDialog(parent),
       parts_(parts),
       morePages_(parts.jobs.stopToken()),
-      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.jobs,
+      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.jobs, parts.messages,
                    parts.configuration, parts.cloudAccount, about_, morePages_, parts.fax, *this}),
       layout_(std::min(parts.scanner.buttonCount(), kMaxButtons)),
       strip_(artwork::panelStrip(palette().color(QPalette::Button))) {
@@ -160,6 +162,15 @@ void COBXDlg::showBalloon(std::string_view text) {
 void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
 
 void COBXDlg::endProgress() { icon_->endProgress(); }
+
+void COBXDlg::showMessage(std::string_view text, MessageKind kind) {
+  // Not modal: the panel, its icon and the next press go on while it shows.
+  QMessageBox* box = newMessageBox(text, kind, this);
+  box->setObjectName(QStringLiteral("jobMessage"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
 
 void COBXDlg::removeNotificationIcon() { icon_->remove(); }
 

@@ -26,6 +26,7 @@ struct PanelParts {
   ScanJob& job;
   ScanSession& session;
   JobRunner& jobs;
+  HeldMessages& messages;
   ConfigurationWindow& configuration;
   CloudAccountDialog& cloudAccount;
   FaxService& fax;
@@ -57,6 +58,7 @@ class COBXDlg : public QDialog, public PanelView {
   void showBalloon(std::string_view text) override;
   void showProgress(int pages) override;
   void endProgress() override;
+  void showMessage(std::string_view text, MessageKind kind) override;
   void refreshButtons() override;
   void removeNotificationIcon() override;
   void endRun() override;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <memory>
 
 #include "app/ui/artwork.h"
 #include "app/ui/window_thread.h"
@@ -17,16 +18,21 @@ QString qt(std::string_view text) {
 
 }  // namespace
 
-void QtUserInterface::showMessage(std::string_view text, MessageKind kind) {
+QMessageBox* newMessageBox(std::string_view text, MessageKind kind, QWidget* parent) {
   const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
                                  : kind == MessageKind::Warning ? QMessageBox::Warning
                                                                 : QMessageBox::Information;
+  auto* box = new QMessageBox(icon, QStringLiteral("Ostrel"), qt(text), QMessageBox::Ok, parent);
+  box->setWindowIcon(artwork::programIcon());
+  return box;
+}
+
+void QtUserInterface::showMessage(std::string_view text, MessageKind kind) {
   callOnWindowThread<bool>(
       stop_,
-      [icon, message = qt(text)] {
-        QMessageBox box(icon, QStringLiteral("Ostrel"), message, QMessageBox::Ok);
-        box.setWindowIcon(artwork::programIcon());
-        box.exec();
+      [message = std::string(text), kind] {
+        const std::unique_ptr<QMessageBox> box(newMessageBox(message, kind));
+        box->exec();
         return true;
       },
       false);

@@ -7,7 +7,13 @@
 
 #include "app/scan/user_interface.h"
 
+class QMessageBox;
+class QWidget;
+
 namespace ostrel {
+
+// The program's box for a message of this kind; the caller shows and owns it.
+QMessageBox* newMessageBox(std::string_view text, MessageKind kind, QWidget* parent = nullptr);
 
 class QtUserInterface : public UserInterface {
  public:

@@ -171,6 +171,21 @@ TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
   EXPECT_EQ(record.find("DAT_IMAGENATIVEXFER"), std::string::npos);  // the scanner fed no sheet
 }
 
+TEST_F(ScanJobProcesses, AScannerThatCannotBeReachedIsLoggedWithItsNameAndHoldsNothing) {
+  profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
+  profiles.button(1, "Grey", format::kJpeg, "unreached");
+  startScanner({"--generate", "2"});
+  // The device's file is damaged once the manager has found the scanner.
+  writeFile(tempRoot() + "/appdata/Ostrel/devices/" + kDevice + "/virtualscanner.ini", "\x01\x02 not a device");
+
+  // The job ends with nobody to close the box; the next press is no "other job".
+  press(1);
+  press(1);
+  EXPECT_NE(logText().find(std::string("->[") + kModel + "] No device found"), std::string::npos);
+  EXPECT_FALSE(logHas("Job is canceled due to the scanner is doing with another job."));
+  EXPECT_EQ(jobsFinished(1), 2);
+}
+
 TEST_F(ScanJobProcesses, BmpSkipsAnExistingNumberAndSingleEventAsksForOneLaunch) {
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
   profiles.destination(1, "Viewer", "/bin/true", 1);

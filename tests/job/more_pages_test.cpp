@@ -44,8 +44,9 @@ TEST(MorePages, EveryPassGoesIntoTheSameOpenDocument) {
   FakeFax fax(journal);
   FakePanel panel(journal);
   InlineJobRunner jobs;
+  HeldMessages messages(ui);
   ButtonDispatcher dispatcher(
-      {scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax, panel});
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
 
   dispatcher.onButtonEvent(5, 1);
   EXPECT_EQ(folderEntries(tempRoot() + "/Scans"), std::vector<std::string>{"Scan0000.pdf"});

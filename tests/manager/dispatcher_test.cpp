@@ -5,6 +5,7 @@
 #include "app/core/manager_messages.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -26,8 +27,9 @@ class Dispatch : public ::testing::Test {
         prompt(journal),
         fax(journal),
         panel(journal),
-        dispatcher({scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax,
-                    panel}) {}
+        messages(dialogs),
+        dispatcher({scanner, profiles, job, session, jobs, messages, configuration, cloud, about,
+                    prompt, fax, panel}) {}
 
   Journal journal;
   FakeScanner scanner;
@@ -41,6 +43,8 @@ class Dispatch : public ::testing::Test {
   FakePrompt prompt;
   FakeFax fax;
   FakePanel panel;
+  RecordingUserInterface dialogs;
+  HeldMessages messages;
   ButtonDispatcher dispatcher;
 };
 
@@ -159,6 +163,60 @@ TEST_F(Dispatch, AButtonPressedDuringThePromptMeansMorePages) {
                           "HandlePage 10 side 0", "ask more pages", "FinishOutput"));
   // The press that answered the prompt is not logged as a press of its own.
   EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked."));
+}
+
+TEST_F(Dispatch, WhatTheJobReportsIsLoggedAtOnceAndShownOnlyOnceTheJobHasEnded) {
+  profiles.configure(1, "PRINT");
+  job.duringPage = [&] {
+    messages.showMessage("A scanned page cannot be saved; the scan stops.", MessageKind::Error);
+    messages.showMessage("No device found", MessageKind::Information);
+    messages.showMessage("A scanned page cannot be saved; the scan stops.", MessageKind::Error);
+    journal.push_back("reported");
+  };
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_THAT(journal, ElementsAre("balloon Scan Images with Button 1", "StartOutput 1",
+                                   "writeDriverSettings 1", "scan 1 side -1", "HandlePage 10 side 0",
+                                   "reported", "FinishOutput",
+                                   "box A scanned page cannot be saved; the scan stops.\n\nNo device found"));
+  EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked.", "A scanned page cannot be saved; the scan stops.",
+                                         "No device found", "A scanned page cannot be saved; the scan stops."));
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Shown once: the next job starts with nothing held.
+  journal.clear();
+  job.duringPage = nullptr;
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(journal.back(), "FinishOutput");
+}
+
+TEST_F(Dispatch, AJobThatEndsWithTheManagerOnlyLogsWhatItReports) {
+  profiles.configure(1, "PRINT");
+  job.duringPage = [&] {
+    dispatcher.exit();
+    messages.showMessage("The output file cannot be created.", MessageKind::Error);
+  };
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(journal.back(), "end run");
+  EXPECT_THAT(journal, ::testing::Not(Contains(::testing::StartsWith("box "))));
+  EXPECT_THAT(logMessages(), Contains("The output file cannot be created."));
+}
+
+TEST(HeldMessages, QuestionsGoStraightToTheDialogsAndTheGravestKindWins) {
+  RecordingUserInterface dialogs;
+  dialogs.folderAnswers = {"/scans"};
+  HeldMessages messages(dialogs);
+  EXPECT_EQ(messages.browseForFolder("Choose the path:", "/home"), "/scans");
+  EXPECT_EQ(messages.askSaveName({}), std::nullopt);
+  EXPECT_EQ(dialogs.saveRequests.size(), 1u);
+  EXPECT_EQ(messages.take(), std::nullopt);
+  messages.showMessage("Login failed.", MessageKind::Warning);
+  messages.showMessage("Drovel.dll is missing.", MessageKind::Information);
+  const auto held = messages.take();
+  ASSERT_TRUE(held);
+  EXPECT_EQ(held->text, "Login failed.\n\nDrovel.dll is missing.");
+  EXPECT_EQ(held->kind, MessageKind::Warning);
+  EXPECT_EQ(messages.take(), std::nullopt);
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Dispatch, SideSelectorFollowsTheEventKindWhenTheModelHasOne) {

@@ -12,6 +12,7 @@
 #include "app/core/button_dispatcher.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -67,8 +68,9 @@ class JobThread : public ::testing::Test {
         about(journal),
         fax(journal),
         panel(journal),
-        dispatcher({scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax,
-                    panel}) {
+        messages(dialogs),
+        dispatcher({scanner, profiles, job, session, jobs, messages, configuration, cloud, about,
+                    prompt, fax, panel}) {
     profiles.configure(1, "PRINT");
     profiles.configure(2, "PRINT");
     // The worker stops inside its first pass until the test lets it go on.
@@ -101,6 +103,8 @@ class JobThread : public ::testing::Test {
   ThreadPrompt prompt;
   FakeFax fax;
   FakePanel panel;
+  RecordingUserInterface dialogs;
+  HeldMessages messages;
   ButtonDispatcher dispatcher;
   std::latch inScan{1};
   std::latch goOn{1};

@@ -102,6 +102,7 @@ class FakeJob : public ScanJob {
   int HandlePage(Dib page, int side) override {
     journal_.push_back("HandlePage " + std::to_string(page.width()) + " side " +
                        std::to_string(side));
+    if (duringPage) duringPage();
     return 1;
   }
   int FinishOutput() override {
@@ -111,6 +112,7 @@ class FakeJob : public ScanJob {
 
   int startResult = 1;
   bool failedLogin = false;
+  std::function<void()> duringPage;
 
  private:
   Journal& journal_;
@@ -238,6 +240,9 @@ class FakePanel : public PanelView {
   // Kept apart from the journal: the pages as the icon shows them.
   void showProgress(int pages) override { progress.push_back(pages); }
   void endProgress() override { ++progressEnds; }
+  void showMessage(std::string_view text, MessageKind) override {
+    journal_.push_back("box " + std::string(text));
+  }
   void refreshButtons() override { journal_.push_back("refresh"); }
   void removeNotificationIcon() override { journal_.push_back("remove icon"); }
   void endRun() override {

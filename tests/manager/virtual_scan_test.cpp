@@ -60,8 +60,9 @@ TEST(VirtualScan, APressFeedsEveryPageToTheJobAndRefusesAnotherMeanwhile) {
   FakeFax fax(journal);
   FakePanel panel(journal);
   InlineJobRunner jobs;
+  HeldMessages messages(ui);
   ButtonDispatcher dispatcher(
-      {scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax, panel});
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
   job.onFirstPage = [&] { dispatcher.onButtonEvent(2, 1); };
 
   dispatcher.onButtonEvent(5, 1);

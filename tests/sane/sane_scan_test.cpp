@@ -283,8 +283,9 @@ TEST_F(SaneScanTest, APressWhileTheFirstPageIsReadIsRefused) {
   testing::FakePanel panel(journal);
   testing::ReportQueue reports;
   WorkerJobRunner jobs(reports.poster());
+  HeldMessages messages(ui);
   ButtonDispatcher dispatcher(
-      {scanner, profiles, job, session, jobs, configuration, cloud, about, prompt, fax, panel});
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
   const auto journalHas = [&](const std::string& entry) {
     const std::lock_guard hold(journalLock);
     return std::find(journal.begin(), journal.end(), entry) != journal.end();

@@ -8,6 +8,7 @@
 #include "app/ui/obx_dialog.h"
 #include "app/ui/png_button.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 using namespace ostrel;
 using namespace ostrel::testing;
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
   FakeJob job(journal);
   FakeSession session(journal, scanner);
   InlineJobRunner jobs;
+  RecordingUserInterface dialogs;
+  HeldMessages messages(dialogs);
   FakeConfiguration configuration(journal);
   FakeCloudAccount cloud(journal);
   FakeFax fax(journal);
@@ -41,7 +44,7 @@ int main(int argc, char** argv) {
   profiles.configure(5, "", "Storage");
   profiles.configure(6, "FAX", "Fax");
 
-  COBXDlg panel({scanner, profiles, job, session, jobs, configuration, cloud, fax});
+  COBXDlg panel({scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
   bool saved = save(panel, folder.filePath(QStringLiteral("panel.png")));
   panel.downArrow()->click();
   panel.downArrow()->click();

@@ -21,6 +21,7 @@
 #include "app/ui/shade_button.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -46,7 +47,7 @@ class Panel : public ::testing::Test {
   COBXDlg& panel() {
     if (!panel_) {
       panel_ = std::make_unique<COBXDlg>(
-          PanelParts{scanner, profiles, job, session, jobs, configuration, cloud, fax});
+          PanelParts{scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
     }
     return *panel_;
   }
@@ -57,6 +58,8 @@ class Panel : public ::testing::Test {
   FakeJob job;
   FakeSession session;
   InlineJobRunner jobs;
+  RecordingUserInterface dialogs;
+  HeldMessages messages{dialogs};
   FakeConfiguration configuration;
   FakeCloudAccount cloud;
   FakeFax fax;

@@ -34,8 +34,8 @@ const CApplicationSetting* OutputJob::destination() const {
   return button_ ? button_->applicationSetting : nullptr;
 }
 
+// The user interface logs what it shows.
 void OutputJob::reportFailure(const char* key, const char* englishDefault, const std::string& detail) {
-  Log(std::string(englishDefault) + " " + detail);
   parts_.ui.showMessage(text_("Else", key, englishDefault) + "\n" + detail, MessageKind::Error);
 }
 
