@@ -254,7 +254,11 @@ void OutputJob::finishOutput() {
   const CApplicationSetting* target = destination();
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
-  if (!ended.result) reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.result && ended.file.empty()) {
+    reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  } else if (!ended.result) {
+    reportFailure("DocumentCutShort", "A scanned document is cut short.", ended.result.error());
+  }
   if (!ended.unwritten.empty()) Log("No page went into " + ended.unwritten + "; no file was written for it.");
   if (!ended.file.empty()) {
     ++filesWritten_;
