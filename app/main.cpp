@@ -80,8 +80,8 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
       });
   // Asked to end by the session or a terminal: leave as the Exit command does.
   TerminationWatcher termination(caught);
-  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel] {
-    Log("Ostrel is asked to end.");
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel](int signal) {
+    Log("Ostrel is asked to end by " + signalName(signal) + ".");
     panel.dispatcher().exit();
   });
   DeviceWatcher devices;

@@ -89,6 +89,10 @@ void ButtonDispatcher::runJob(CButtonSetting& button, const std::stop_token& sto
     while (button.morePages == 1 && !stop.stop_requested() && parts_.morePages.ask()) {
       scanOnce(button, control);
     }
+    if (stop.stop_requested()) {
+      Log("The scan job of button " + button.section + " is cut short as Ostrel ends, after " +
+          std::to_string(pages) + " page(s); the pages scanned are kept.");
+    }
     parts_.job.FinishOutput();
   }
   parts_.jobs.report([this] { jobEnded(); });

@@ -321,6 +321,19 @@ TEST_F(LongPass, APressMeanwhileIsRefusedAtOnceAndStartsNoSecondScan) {
   EXPECT_EQ(jobsFinished(2), 0);
 }
 
+TEST_F(LongPass, ASessionThatEndsTheManagerCutsTheJobShortAndTheLogSaysSo) {
+  manager_->signal(SIGTERM);
+  EXPECT_EQ(manager_->wait(std::chrono::seconds(15)), 0);
+  manager_.reset();
+  const std::vector<int> pages = pdfPageCounts("long");
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_LT(pages[0], kSheets);
+  EXPECT_TRUE(logHas("Ostrel is asked to end by SIGTERM."));
+  EXPECT_TRUE(logHas("The scan job of button 1 is cut short as Ostrel ends, after " + std::to_string(pages[0]) +
+                     " page(s); the pages scanned are kept."));
+  EXPECT_TRUE(logHas("Button 1 finished its scan job: 1 file(s) written."));
+}
+
 TEST_F(LongPass, AnExitRequestEndsThePassAfterThePageInHandAndKeepsWhatWasScanned) {
   ASSERT_EQ(sendEvent(kDevice, kUnknownEvent), 0);
   EXPECT_EQ(manager_->wait(std::chrono::seconds(15)), 0);

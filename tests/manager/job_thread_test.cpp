@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <latch>
 #include <thread>
 
 #include "app/core/button_dispatcher.h"
+#include "app/core/termination_signals.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
 #include "tests/support/recording_ui.h"
@@ -144,6 +146,9 @@ TEST_F(JobThread, AnExitEndsThePassAndTheRunEndsOnlyWithTheJob) {
                                    "writeDriverSettings 1", "scan 1 side -1", "remove icon",
                                    "HandlePage 10 side 0", "pass stopped", "FinishOutput", "stop fax",
                                    "end run"));
+  EXPECT_THAT(logMessages(),
+              Contains("The scan job of button 1 is cut short as Ostrel ends, after 1 page(s); the pages "
+                       "scanned are kept."));
 }
 
 TEST_F(JobThread, APressWhileThePromptWaitsAnswersItWithItsSide) {
@@ -177,6 +182,19 @@ TEST_F(JobThread, TheConfigurationAndThePresenceCheckWaitForTheJob) {
                                    "FinishOutput", "configure 0", "refresh", "isPresent",
                                    "remove icon", "end run"));
   EXPECT_THAT(logMessages(), Contains("The configuration opens once the scan job has ended."));
+}
+
+TEST(TerminationSignals, TheLastSignalThatCameIsTakenOnce) {
+  TerminationSignals caught;
+  ASSERT_GE(caught.fd(), 0);
+  EXPECT_EQ(caught.take(), 0);
+  ::raise(SIGHUP);
+  ::raise(SIGTERM);
+  EXPECT_EQ(caught.take(), SIGTERM);
+  EXPECT_EQ(caught.take(), 0);
+  EXPECT_EQ(signalName(SIGTERM), "SIGTERM");
+  EXPECT_EQ(signalName(SIGINT), "SIGINT");
+  EXPECT_EQ(signalName(SIGUSR1), "signal " + std::to_string(SIGUSR1));
 }
 
 TEST(WorkerJobRunner, ReportsRunWhereTheyArePostedInOrderAndAStopEndsTheJob) {
