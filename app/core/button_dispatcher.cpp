@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/activity_log.h"
+#include "app/core/job_notice.h"
 #include "app/core/localized_text.h"
 #include "app/core/manager_messages.h"
 
@@ -80,8 +81,9 @@ void ButtonDispatcher::PressButton(int number) {
 
 // On the job's thread: the panel is reached only through report().
 void ButtonDispatcher::runJob(CButtonSetting& button, const std::stop_token& stop) {
+  int pages = 0;
+  std::vector<std::string> files;
   if (parts_.job.StartOutput(button) != 0 && !parts_.job.loginFailed()) {
-    int pages = 0;
     const PassControl control{stop, [this, &pages] {
                                 parts_.jobs.report([this, scanned = ++pages] { parts_.panel.showProgress(scanned); });
                               }};
@@ -94,22 +96,31 @@ void ButtonDispatcher::runJob(CButtonSetting& button, const std::stop_token& sto
           std::to_string(pages) + " page(s); the pages scanned are kept.");
     }
     parts_.job.FinishOutput();
+    files = parts_.job.filesWritten();
   }
-  parts_.jobs.report([this] { jobEnded(); });
+  parts_.jobs.report([this, pages, files = std::move(files)] { jobEnded(pages, files); });
 }
 
 void ButtonDispatcher::scanOnce(CButtonSetting& button, const PassControl& control) {
   parts_.scanner.writeDriverSettings(button);
-  parts_.session.run(button, parts_.job, control);
+  if (parts_.session.run(button, parts_.job, control) == PassEnd::noPaper) {
+    parts_.jobs.report([this] {
+      parts_.panel.showBalloon(text_("Else", "NoPaper", "There is no paper in the feeder to scan."));
+    });
+  }
 }
 
-void ButtonDispatcher::jobEnded() {
+void ButtonDispatcher::jobEnded(int pages, const std::vector<std::string>& files) {
   press_ = Press::none;
   parts_.panel.endProgress();
   const std::optional<HeldMessages::Held> held = parts_.messages.take();
   if (parts_.jobs.stopRequested()) {
     finishExit();  // the messages are in the log
     return;
+  }
+  if (pages > 0) {
+    const JobNotice notice = jobNotice(files, text_);
+    parts_.panel.showNotice(notice.text, notice.folder);
   }
   if (held) parts_.panel.showMessage(held->text, held->kind);
   if (configurationAfterJob_) openConfiguration(*std::exchange(configurationAfterJob_, std::nullopt));

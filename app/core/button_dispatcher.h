@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 #include <stop_token>
+#include <string>
+#include <vector>
 
 #include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
@@ -66,7 +68,7 @@ class ButtonDispatcher {
   void takeSide(int kind);
   void runJob(CButtonSetting& button, const std::stop_token& stop);
   void scanOnce(CButtonSetting& button, const PassControl& control);
-  void jobEnded();
+  void jobEnded(int pages, const std::vector<std::string>& files);
   void finishExit();
 
   DispatcherParts parts_;

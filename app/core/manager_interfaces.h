@@ -100,6 +100,9 @@ class PanelView {
   virtual void showProgress(int pages) = 0;
   // The job has ended.
   virtual void endProgress() = 0;
+  // A job that scanned pages has ended; clicking the notification opens the
+  // folder, when there is one.
+  virtual void showNotice(std::string_view text, const std::string& folder) = 0;
   // A box that only reports: nothing waits for it to close.
   virtual void showMessage(std::string_view text, MessageKind kind) = 0;
   // Icons, titles and tooltips again from the button records.

@@ -4,6 +4,8 @@
 // that feeds it pages. Both run on the job's thread, away from the windows.
 #include <functional>
 #include <stop_token>
+#include <string>
+#include <vector>
 
 #include "app/settings/profile_records.h"
 #include "imaging/dib.h"
@@ -24,6 +26,8 @@ class ScanJob {
   // The page step; side 0 front, 1 back. 0 stops the transfers.
   virtual int HandlePage(Dib page, int side) = 0;
   virtual int FinishOutput() = 0;
+  // The files the job that FinishOutput ended has written, in order.
+  virtual std::vector<std::string> filesWritten() const = 0;
 };
 
 enum class PassEnd {

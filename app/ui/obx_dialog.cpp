@@ -1,9 +1,11 @@
 #include "app/ui/obx_dialog.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/core/button_appearance.h"
@@ -122,6 +124,9 @@ COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
           [this] { dispatcher_.openConfiguration(0); });
   connect(icon_, &NotificationIcon::aboutRequested, this, [this] { dispatcher_.showAbout(); });
   connect(icon_, &NotificationIcon::exitRequested, this, [this] { dispatcher_.exit(); });
+  // The desktop's file manager, as xdg-open picks it.
+  connect(icon_, &NotificationIcon::openFolderRequested, this,
+          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
 }
 
 COBXDlg::~COBXDlg() = default;
@@ -162,6 +167,11 @@ void COBXDlg::showBalloon(std::string_view text) {
 void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
 
 void COBXDlg::endProgress() { icon_->endProgress(); }
+
+void COBXDlg::showNotice(std::string_view text, const std::string& folder) {
+  icon_->showNotice(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    QString::fromStdString(folder));
+}
 
 void COBXDlg::showMessage(std::string_view text, MessageKind kind) {
   // Not modal: the panel, its icon and the next press go on while it shows.

@@ -59,6 +59,7 @@ class COBXDlg : public QDialog, public PanelView {
   void showProgress(int pages) override;
   void endProgress() override;
   void showMessage(std::string_view text, MessageKind kind) override;
+  void showNotice(std::string_view text, const std::string& folder) override;
   void refreshButtons() override;
   void removeNotificationIcon() override;
   void endRun() override;

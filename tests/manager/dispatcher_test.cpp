@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/button_dispatcher.h"
+#include "app/core/job_notice.h"
 #include "app/core/manager_messages.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
@@ -199,6 +200,37 @@ TEST_F(Dispatch, AJobThatEndsWithTheManagerOnlyLogsWhatItReports) {
   EXPECT_EQ(journal.back(), "end run");
   EXPECT_THAT(journal, ::testing::Not(Contains(::testing::StartsWith("box "))));
   EXPECT_THAT(logMessages(), Contains("The output file cannot be created."));
+}
+
+TEST_F(Dispatch, TheEndOfAJobThatScannedNamesItsFilesAndAnEmptyFeederSaysSo) {
+  profiles.configure(1, "PRINT").morePages = 1;
+  job.files = {"/home/u/Scans/Scan0000.pdf", "/home/u/Scans/Scan0001.pdf"};
+  session.end = PassEnd::noPaper;  // every pass: the scanner found no page after all
+  prompt.answers = {true, false};
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_THAT(journal, Contains("balloon There is no paper in the feeder to scan."));
+  ASSERT_EQ(panel.notices.size(), 1u);
+  EXPECT_EQ(panel.notices[0].first, "2 files saved\n/home/u/Scans\nClick here to open the folder.");
+  EXPECT_EQ(panel.notices[0].second, "/home/u/Scans");
+
+  // A job that did not start scans nothing and has nothing to tell.
+  job.startResult = 0;
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(panel.notices.size(), 1u);
+  EXPECT_EQ(panel.progressEnds, 2);
+}
+
+TEST(JobNotice, OneFileIsNamedSeveralAreCountedAndNoneHasNoFolder) {
+  const LocalizedText texts("/nonexistent/ResourceSetting.ini");
+  const JobNotice one = jobNotice({"/home/u/Documents/Ostrel/Scan0000.pdf"}, texts);
+  EXPECT_EQ(one.text, "Saved: Scan0000.pdf\n/home/u/Documents/Ostrel\nClick here to open the folder.");
+  EXPECT_EQ(one.folder, "/home/u/Documents/Ostrel");
+  const JobNotice batches = jobNotice({"/a/2024/Scan0001.jpg", "/b/Scan0002.jpg", "/b/Scan0003.jpg"}, texts);
+  EXPECT_TRUE(batches.text.starts_with("3 files saved\n/b\n"));
+  EXPECT_EQ(batches.folder, "/b");
+  const JobNotice none = jobNotice({}, texts);
+  EXPECT_EQ(none.text, "The scan job wrote no file.");
+  EXPECT_EQ(none.folder, "");
 }
 
 TEST(HeldMessages, QuestionsGoStraightToTheDialogsAndTheGravestKindWins) {

@@ -109,8 +109,10 @@ class FakeJob : public ScanJob {
     journal_.push_back("FinishOutput");
     return 1;
   }
+  std::vector<std::string> filesWritten() const override { return files; }
 
   int startResult = 1;
+  std::vector<std::string> files;
   bool failedLogin = false;
   std::function<void()> duringPage;
 
@@ -243,6 +245,9 @@ class FakePanel : public PanelView {
   void showMessage(std::string_view text, MessageKind) override {
     journal_.push_back("box " + std::string(text));
   }
+  void showNotice(std::string_view text, const std::string& folder) override {
+    notices.emplace_back(text, folder);
+  }
   void refreshButtons() override { journal_.push_back("refresh"); }
   void removeNotificationIcon() override { journal_.push_back("remove icon"); }
   void endRun() override {
@@ -252,6 +257,7 @@ class FakePanel : public PanelView {
 
   std::vector<int> progress;
   int progressEnds = 0;
+  std::vector<std::pair<std::string, std::string>> notices;  // text, folder
   int runsEnded = 0;
 
  private:

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -136,6 +137,36 @@ TEST_F(Panel, WhileAJobRunsTheIconAndItsTipShowTheScannedPages) {
   EXPECT_EQ(p.notificationIcon().icon().cacheKey(), idleIcon);
   p.showProgress(42);
   EXPECT_EQ(p.notificationIcon().toolTip(), QStringLiteral("Heron\nScanning: 42 page(s) so far"));
+}
+
+TEST_F(Panel, TheNoticeOfAJobOffersItsFolderFromThenOn) {
+  COBXDlg& p = panel();
+  NotificationIcon& icon = p.notificationIcon();
+  EXPECT_FALSE(icon.openFolderAction()->isVisible());
+  QSignalSpy opened(&icon, &NotificationIcon::openFolderRequested);
+  p.showNotice("Saved: Scan0000.pdf\n/home/u/Scans", "/home/u/Scans");
+  EXPECT_EQ(icon.balloonText(), QStringLiteral("Saved: Scan0000.pdf\n/home/u/Scans"));
+  ASSERT_TRUE(icon.openFolderAction()->isVisible());
+  EXPECT_EQ(icon.openFolderAction()->text(), QStringLiteral("Open Scan Folder"));
+  p.showBalloon("Scan Images with Button 1");
+  icon.openFolderAction()->trigger();
+  ASSERT_EQ(opened.count(), 1);
+  EXPECT_EQ(opened.at(0).at(0).toString(), QStringLiteral("/home/u/Scans"));
+}
+
+TEST_F(Panel, AJobsMessageIsABoxThatHoldsNothingUp) {
+  COBXDlg& p = panel();
+  p.showMessage("No device found", MessageKind::Information);
+  auto* box = p.findChild<QMessageBox*>(QStringLiteral("jobMessage"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_FALSE(box->isModal());
+  EXPECT_EQ(box->text(), QStringLiteral("No device found"));
+  // The next press goes on while it shows.
+  p.dispatcher().onButtonEvent(2, 1);
+  EXPECT_EQ(journal.back(), "FinishOutput");
+  box->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return p.findChild<QMessageBox*>(QStringLiteral("jobMessage")) == nullptr; }));
 }
 
 TEST_F(Panel, EscapeHidesThePanelAndEnterDoesNothing) {

@@ -43,7 +43,7 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   if (!ocr_.isLoaded()) loadRecognitionEngine();
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
-  filesWritten_ = 0;
+  written_.clear();
   const int started = startOutput(button, Start::job);
   // A job that does not start is never finished: it must not keep the button,
   // which the configuration may replace before the next press.
@@ -225,7 +225,7 @@ int OutputJob::writePage(Dib page) {
     return 0;
   }
   if (!added.file.empty()) {
-    ++filesWritten_;
+    written_.push_back(added.file);
     if (destination()->singleEvent != 0) {
       pending_.push_back(added.file);
     } else {
@@ -243,7 +243,7 @@ int OutputJob::FinishOutput() {
     processPage(std::move(*front));
   }
   finishOutput();
-  Log("Button " + button_->section + " finished its scan job: " + std::to_string(filesWritten_) +
+  Log("Button " + button_->section + " finished its scan job: " + std::to_string(written_.size()) +
       " file(s) written.");
   button_ = nullptr;
   releasePageBuffers();
@@ -261,7 +261,7 @@ void OutputJob::finishOutput() {
   }
   if (!ended.unwritten.empty()) Log("No page went into " + ended.unwritten + "; no file was written for it.");
   if (!ended.file.empty()) {
-    ++filesWritten_;
+    written_.push_back(ended.file);
     DeliverFile(ended.file);
   }
 
