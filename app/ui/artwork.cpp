@@ -268,24 +268,24 @@ QIcon programIcon() {
 }
 
 QIcon progressIcon(int pages) {
-  // Past three digits the badge would cover the whole icon.
+  // Tray icons are often 16 to 24 pixels: the count takes the upper half, in
+  // bold, so its digits still read there. Past three digits it would not fit.
   const QString count = pages > 999 ? QStringLiteral("999+") : QString::number(pages);
+  QFont font;
+  font.setBold(true);
+  font.setPixelSize(count.size() > 2 ? 40 : 54);
   QIcon icon;
   for (const int size : {16, 24, 32, 48, 64}) {
     QImage image = blank(size, size);
     QPainter p(&image);
     beginCanvas(p, size);
     drawScanner(p);
-    sheet(p, QRectF(27, 76, 46, 22), 1);
-    QFont font;
-    font.setBold(true);
-    font.setPixelSize(count.size() > 2 ? 30 : 38);
     p.setFont(font);
-    const qreal width = qMax(44.0, QFontMetricsF(font).horizontalAdvance(count) + 14);
-    const QRectF badge(kCanvas - width, 0, width, 44);
-    p.setPen(QPen(Qt::white, 3));
+    const qreal width = qBound(62.0, QFontMetricsF(font).horizontalAdvance(count) + 12, kCanvas);
+    const QRectF badge(kCanvas - width, 0, width, 62);
+    p.setPen(QPen(Qt::white, 4));
     p.setBrush(QColor(0xd9, 0x3b, 0x2b));
-    p.drawRoundedRect(badge, 22, 22);
+    p.drawRoundedRect(badge.adjusted(2, 2, -2, -2), 26, 26);
     p.setPen(Qt::white);
     p.drawText(badge, Qt::AlignCenter, count);
     p.end();

@@ -180,6 +180,8 @@ void COBXDlg::showMessage(std::string_view text, MessageKind kind) {
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);
   box->show();
+  // Its parent, the panel, is mostly hidden: the box goes where it is seen.
+  centerOnDesktop(*box);
 }
 
 void COBXDlg::removeNotificationIcon() { icon_->remove(); }
