@@ -14,6 +14,8 @@
 #include "platform/activity_log.h"
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
+#include "app/core/held_messages.h"
+#include "app/core/job_runner.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
@@ -26,6 +28,7 @@
 #include "app/ui/qt_printers.h"
 #include "app/ui/qt_user_interface.h"
 #include "app/ui/termination_watcher.h"
+#include "app/ui/window_thread.h"
 #include "platform/environment.h"
 #include "platform/window_titles.h"
 
@@ -53,7 +56,7 @@ std::string displayPlatforms() {
 }
 
 void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, TwainScanSession& session, PanelParts parts) {
+                TerminationSignals& caught, WorkerJobRunner& jobs, PanelParts parts) {
   const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
   std::string platformOption = "-platform";
   std::string platforms = displayPlatforms();
@@ -72,17 +75,7 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   COBXDlg panel(parts);
-  bool ending = false;
-  QObject::connect(&panel, &COBXDlg::runEnded, [&ending] {
-    ending = true;
-    QCoreApplication::exit(0);
-  });
-  // Presses and exit requests are answered while a pass runs: a press then sees
-  // the scanner busy, and an exit ends the pass after the page in hand.
-  session.setEventPump([&ending] {
-    QCoreApplication::processEvents();
-    return !ending;
-  });
+  QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
   ManagerInbox inbox(std::move(listener));
   QObject::connect(
       &inbox, &ManagerInbox::received, &panel, [&panel](const platform::ManagerRecord& record) {
@@ -90,8 +83,8 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
       });
   // Asked to end by the session or a terminal: leave as the Exit command does.
   TerminationWatcher termination(caught);
-  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel] {
-    Log("Ostrel is asked to end.");
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel](int signal) {
+    Log("Ostrel is asked to end by " + signalName(signal) + ".");
     panel.dispatcher().exit();
   });
   DeviceWatcher devices;
@@ -100,8 +93,9 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   panel.startManaging(app.pendingEventCode());
   app.clearPendingEventCode();
   QApplication::exec();
-  // The pump refers to this run's application and flag.
-  session.setEventPump({});
+  // The run ends once a job has ended, but should the loop end otherwise, a job
+  // still running must not outlive the windows it reports to.
+  jobs.stopAndWait();
 }
 
 }  // namespace
@@ -110,7 +104,11 @@ int main(int argc, char** argv) {
   ScannerConfig scannerConfig;
   ConfiguredScanner scanner(scannerConfig);
   StoredProfiles profiles;
-  QtUserInterface ui;
+  // A press's job runs on a worker thread; what it asks of the user is
+  // answered on the window thread.
+  WorkerJobRunner jobs(postToWindowThread);
+  QtUserInterface dialogs(jobs.stopToken());
+  HeldMessages ui(dialogs);
   QtPrinters printers;
   DesktopDelivery delivery({ui, printers, platform::programFolder(), platform::topLevelWindowTitles});
   OutputJob job({ui, delivery, platform::programFolder()});
@@ -129,8 +127,8 @@ int main(int argc, char** argv) {
     // reached; claimManagerSocket has logged the end.
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
-      runManager(argc, argv, app, std::move(listener), caught, session,
-                 {scanner, profiles, job, session, configuration, cloudAccount, fax});
+      runManager(argc, argv, app, std::move(listener), caught, jobs,
+                 {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }
   }

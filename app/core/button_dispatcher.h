@@ -2,10 +2,19 @@
 // What the manager does with a button: the button events that arrive from the
 // scanner (directly or forwarded by another copy), clicks in the panel's list,
 // the configuration and about windows, the device-change check and the exit
-// sequence. It runs on the panel's thread; dialogs and scans run nested inside
-// its calls, which is why it guards against a second press while one runs.
+// sequence. It runs on the panel's thread; the job of a press (output, passes
+// of the feeder, the more-pages prompt, delivery) runs through the JobRunner,
+// away from it, and reports back. One press at a time: another one meanwhile
+// is refused, and the configuration, which edits the job's records, waits for
+// the job to end.
 #include <cstdint>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
 
+#include "app/core/held_messages.h"
+#include "app/core/job_runner.h"
 #include "app/core/localized_text.h"
 #include "app/core/manager_interfaces.h"
 
@@ -16,6 +25,8 @@ struct DispatcherParts {
   ButtonProfiles& profiles;
   ScanJob& job;
   ScanSession& session;
+  JobRunner& jobs;
+  HeldMessages& messages;  // what the job tells the user, shown once it has ended
   ConfigurationWindow& configuration;
   CloudAccountDialog& cloudAccount;
   AboutBox& about;
@@ -44,21 +55,29 @@ class ButtonDispatcher {
   void showAbout();
   // The device list changed: a scanner that is gone ends the manager.
   void onDeviceListChanged();
+  // Ends the manager's run; with a job running, once it has ended.
   void exit();
 
   // The number of the last button pressed (0 before any).
   int currentButton() const { return currentButton_; }
 
  private:
+  enum class Press { none, askingAccount, scanning };
+
   void runModal(ModalDialog& dialog, auto&& run);
-  void scanOnce(CButtonSetting& button);
+  void takeSide(int kind);
+  void runJob(CButtonSetting& button, const std::stop_token& stop);
+  void scanOnce(CButtonSetting& button, const PassControl& control);
+  void jobEnded(int pages, const std::vector<std::string>& files);
+  void finishExit();
 
   DispatcherParts parts_;
   LocalizedText text_ = programTexts();
   int currentButton_ = 0;
   ModalDialog* openModal_ = nullptr;
-  bool promptOpen_ = false;
-  bool pressRunning_ = false;
+  Press press_ = Press::none;
+  std::optional<int> configurationAfterJob_;
+  bool presenceCheckAfterJob_ = false;
 };
 
 }  // namespace ostrel

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/scan/scan_interfaces.h"
+#include "app/scan/user_interface.h"
 #include "app/settings/profile_records.h"
 
 namespace ostrel {
@@ -75,13 +76,16 @@ class AboutBox : public ModalDialog {
   virtual void run() = 0;
 };
 
-// "Scan more pages?" between passes.
+// "Scan more pages?" between passes. The job asks from its own thread; the
+// prompt shows on the panel's, where isOpen() and accept() are called.
 class MorePagesPrompt {
  public:
   virtual ~MorePagesPrompt() = default;
-  // True for OK (scan more), false for Finish or close.
+  // True for OK (scan more), false for Finish, close, or the manager ending.
   virtual bool ask() = 0;
-  // Answers OK on behalf of the user while ask() runs.
+  // The prompt is on screen.
+  virtual bool isOpen() const = 0;
+  // Answers OK on behalf of the user while the prompt is on screen.
   virtual void accept() = 0;
 };
 
@@ -97,6 +101,15 @@ class PanelView {
  public:
   virtual ~PanelView() = default;
   virtual void showBalloon(std::string_view text) = 0;
+  // A job runs: the pages scanned so far, 0 as it starts.
+  virtual void showProgress(int pages) = 0;
+  // The job has ended.
+  virtual void endProgress() = 0;
+  // A job that scanned pages has ended; clicking the notification opens the
+  // folder, when there is one.
+  virtual void showNotice(std::string_view text, const std::string& folder) = 0;
+  // A box that only reports: nothing waits for it to close.
+  virtual void showMessage(std::string_view text, MessageKind kind) = 0;
   // Icons, titles and tooltips again from the button records.
   virtual void refreshButtons() = 0;
   virtual void removeNotificationIcon() = 0;

@@ -15,9 +15,10 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // The write end for the handler; -1 while no object is installed.
 volatile sig_atomic_t writeEnd = -1;
 
-void onSignal(int) {
+// The byte written is the signal's number, so the log can say which one came.
+void onSignal(int signal) {
   const int savedErrno = errno;
-  const char byte = 1;
+  const auto byte = static_cast<unsigned char>(signal);
   if (writeEnd >= 0) [[maybe_unused]]
     const ssize_t ignored = ::write(writeEnd, &byte, 1);
   errno = savedErrno;
@@ -48,11 +49,21 @@ TerminationSignals::~TerminationSignals() {
   ::close(readEnd_);
 }
 
-bool TerminationSignals::take() {
-  bool any = false;
-  char buffer[16];
-  while (readEnd_ >= 0 && ::read(readEnd_, buffer, sizeof buffer) > 0) any = true;
-  return any;
+std::string signalName(int signal) {
+  switch (signal) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal " + std::to_string(signal);
+  }
+}
+
+int TerminationSignals::take() {
+  int last = 0;
+  unsigned char buffer[16];
+  ssize_t count = 0;
+  while (readEnd_ >= 0 && (count = ::read(readEnd_, buffer, sizeof buffer)) > 0) last = buffer[count - 1];
+  return last;
 }
 
 }  // namespace ostrel

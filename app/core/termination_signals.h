@@ -4,7 +4,12 @@
 // through its normal exit and give its marker back instead of leaving a stale
 // one behind. One object at a time per process: a signal handler can reach
 // nothing but process-wide state.
+#include <string>
+
 namespace ostrel {
+
+// "SIGTERM", "SIGINT" or "SIGHUP"; "signal <n>" for any other.
+std::string signalName(int signal);
 
 class TerminationSignals {
  public:
@@ -15,8 +20,8 @@ class TerminationSignals {
 
   // -1 when the signals could not be caught (they then end the process as usual).
   int fd() const { return readEnd_; }
-  // Empties the descriptor; true when a signal had arrived.
-  bool take();
+  // Empties the descriptor; the last signal that had arrived, 0 for none.
+  int take();
 
  private:
   int readEnd_ = -1;

@@ -1,7 +1,12 @@
 #pragma once
 // What the manager asks of the scanning layer for one button press: the job
 // that turns pages into files and delivers them, and the pass of the feeder
-// that feeds it pages.
+// that feeds it pages. Both run on the job's thread, away from the windows.
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
 #include "app/settings/profile_records.h"
 #include "imaging/dib.h"
 
@@ -21,6 +26,22 @@ class ScanJob {
   // The page step; side 0 front, 1 back. 0 stops the transfers.
   virtual int HandlePage(Dib page, int side) = 0;
   virtual int FinishOutput() = 0;
+  // The files the job that FinishOutput ended has written, in order.
+  virtual std::vector<std::string> filesWritten() const = 0;
+};
+
+enum class PassEnd {
+  scanned,   // the feeder ran empty, or the job took no more pages
+  noPaper,   // the scanner had no page to scan
+  noDevice,  // the scanner could not be reached; the user is told
+  stopped,   // ended on request after the page in hand
+  silent,    // no page came in time
+};
+
+// What steers a pass from outside it and hears of its pages.
+struct PassControl {
+  std::stop_token stop;              // ends the pass after the page in hand
+  std::function<void()> pageTaken;   // after each page handed to the job; may be empty
 };
 
 // One pass of the feeder through the scanner's data source; every page goes to
@@ -28,7 +49,7 @@ class ScanJob {
 class ScanSession {
  public:
   virtual ~ScanSession() = default;
-  virtual void run(CButtonSetting& button, ScanJob& job) = 0;
+  virtual PassEnd run(CButtonSetting& button, ScanJob& job, const PassControl& control) = 0;
 };
 
 }  // namespace ostrel

@@ -21,7 +21,8 @@ class UserInterface {
  public:
   virtual ~UserInterface() = default;
 
-  // A message box; returns when the user has closed it.
+  // A message for the user. In the program it also goes into the activity log,
+  // and a scan job's messages are shown once the job has ended.
   virtual void showMessage(std::string_view text, MessageKind kind) = 0;
 
   // The folder browser; nullopt when the user cancels.

@@ -1,6 +1,7 @@
 #include "app/ui/artwork.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -243,6 +244,33 @@ QIcon programIcon() {
     QPainter p(&image);
     beginCanvas(p, size);
     drawScanner(p);
+    p.end();
+    icon.addPixmap(QPixmap::fromImage(image));
+  }
+  return icon;
+}
+
+QIcon progressIcon(int pages) {
+  // Tray icons are often 16 to 24 pixels: the count takes the upper half, in
+  // bold, so its digits still read there. Past three digits it would not fit.
+  const QString count = pages > 999 ? QStringLiteral("999+") : QString::number(pages);
+  QFont font;
+  font.setBold(true);
+  font.setPixelSize(count.size() > 2 ? 40 : 54);
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64}) {
+    QImage image = blank(size, size);
+    QPainter p(&image);
+    beginCanvas(p, size);
+    drawScanner(p);
+    p.setFont(font);
+    const qreal width = qBound(62.0, QFontMetricsF(font).horizontalAdvance(count) + 12, kCanvas);
+    const QRectF badge(kCanvas - width, 0, width, 62);
+    p.setPen(QPen(Qt::white, 4));
+    p.setBrush(QColor(0xd9, 0x3b, 0x2b));
+    p.drawRoundedRect(badge.adjusted(2, 2, -2, -2), 26, 26);
+    p.setPen(Qt::white);
+    p.drawText(badge, Qt::AlignCenter, count);
     p.end();
     icon.addPixmap(QPixmap::fromImage(image));
   }

@@ -19,6 +19,9 @@ enum class Picture {
 
 // The program icon in the usual sizes.
 QIcon programIcon();
+// The program icon while a job runs: a sheet coming out of the scanner and a
+// badge with the pages scanned so far.
+QIcon progressIcon(int pages);
 // A destination picture, square, with transparent surroundings.
 QImage picture(Picture which, int size);
 // The strip under the button list, 150 x 50, on the given button-face colour

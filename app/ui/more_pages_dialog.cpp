@@ -8,6 +8,7 @@
 
 #include "app/core/localized_text.h"
 #include "app/ui/artwork.h"
+#include "app/ui/window_thread.h"
 #include "app/ui/window_placement.h"
 
 namespace ostrel {
@@ -55,9 +56,14 @@ void CMorePageDlg::showEvent(QShowEvent* event) {
 }
 
 bool QtMorePagesPrompt::ask() {
-  CMorePageDlg dialog;
-  open_ = &dialog;
-  return dialog.exec() == 1;
+  return callOnWindowThread<bool>(
+      stop_,
+      [this] {
+        CMorePageDlg dialog;
+        open_ = &dialog;
+        return dialog.exec() == 1;
+      },
+      false);
 }
 
 void QtMorePagesPrompt::accept() {

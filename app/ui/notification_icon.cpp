@@ -1,6 +1,7 @@
 #include "app/ui/notification_icon.h"
 
 #include "app/core/localized_text.h"
+#include "app/ui/artwork.h"
 
 namespace ostrel {
 
@@ -12,12 +13,17 @@ constexpr int kBalloonMaxChars = 255;
 
 NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObject* parent)
     : QObject(parent),
+      icon_(icon),
+      tip_(tip),
       tray_(icon),
+      openFolder_(menu_.addAction(QStringLiteral("Open Scan Folder"))),
       configuration_(menu_.addAction(QStringLiteral("Configuration"))),
       about_(menu_.addAction(QStringLiteral("About"))),
       exit_(nullptr),
       retryTimer_(new QTimer(this)),
       balloonTimer_(new QTimer(this)) {
+  // Shown once a job has saved files somewhere.
+  openFolder_->setVisible(false);
   menu_.addSeparator();
   exit_ = menu_.addAction(QStringLiteral("Exit"));
   tray_.setToolTip(tip);
@@ -28,6 +34,11 @@ NotificationIcon::NotificationIcon(const QIcon& icon, const QString& tip, QObjec
   connect(configuration_, &QAction::triggered, this, &NotificationIcon::configurationRequested);
   connect(about_, &QAction::triggered, this, &NotificationIcon::aboutRequested);
   connect(exit_, &QAction::triggered, this, &NotificationIcon::exitRequested);
+  connect(openFolder_, &QAction::triggered, this,
+          [this] { emit openFolderRequested(openFolder_->data().toString()); });
+  connect(&tray_, &QSystemTrayIcon::messageClicked, this, [this] {
+    if (!noticeFolder_.isEmpty()) emit openFolderRequested(noticeFolder_);
+  });
   connect(&tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger) emit showPanelRequested();
   });
@@ -48,6 +59,7 @@ void NotificationIcon::localizeMenu() {
   configuration_->setText(QString::fromStdString(text_("Menu", "Menu1", "Configuration")));
   about_->setText(QString::fromStdString(text_("Menu", "Menu2", "About")));
   exit_->setText(QString::fromStdString(text_("Menu", "Menu3", "Exit")));
+  openFolder_->setText(QString::fromStdString(text_("Menu", "OpenFolder", "Open Scan Folder")));
 }
 
 void NotificationIcon::add(const QString& connectedText) {
@@ -69,18 +81,43 @@ void NotificationIcon::remove() {
 }
 
 void NotificationIcon::showBalloon(const QString& text) {
+  noticeFolder_.clear();
+  showMessage(text, kBalloonMilliseconds);
+}
+
+void NotificationIcon::showNotice(const QString& text, const QString& folder) {
+  noticeFolder_ = folder;
+  if (!folder.isEmpty()) {
+    openFolder_->setData(folder);
+    openFolder_->setVisible(true);
+  }
+  showMessage(text, kNoticeMilliseconds);
+}
+
+void NotificationIcon::showMessage(const QString& text, int milliseconds) {
   balloonTimer_->stop();
   balloonText_ = text.left(kBalloonMaxChars);
   if (tray_.isVisible()) {
     // The balloon's own time-out takes it down: an empty message sent later
     // would show as an empty notification, never expiring, on desktops that
     // show balloons as notifications.
-    tray_.showMessage(QStringLiteral("Ostrel"), balloonText_, QSystemTrayIcon::Information,
-                      kBalloonMilliseconds);
+    tray_.showMessage(QStringLiteral("Ostrel"), balloonText_, QSystemTrayIcon::Information, milliseconds);
   }
-  balloonTimer_->start();
+  balloonTimer_->start(milliseconds);
 }
 
 void NotificationIcon::clearBalloon() { balloonText_.clear(); }
+
+void NotificationIcon::showProgress(int pages) {
+  tray_.setIcon(artwork::progressIcon(pages));
+  tray_.setToolTip(tip_ + QLatin1Char('\n') +
+                   QString::fromStdString(
+                       formatWithNumber(text_("Else", "Scanning", "Scanning: %d page(s) so far"), pages)));
+}
+
+void NotificationIcon::endProgress() {
+  tray_.setIcon(icon_);
+  tray_.setToolTip(tip_);
+}
 
 }  // namespace ostrel

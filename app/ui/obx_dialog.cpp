@@ -1,9 +1,12 @@
 #include "app/ui/obx_dialog.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/core/button_appearance.h"
@@ -14,6 +17,7 @@
 #include "app/ui/mail_program_icon.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/png_button.h"
+#include "app/ui/qt_user_interface.h"
 #include "app/ui/shade_button.h"
 #include "app/ui/window_placement.h"
 #include "platform/manager_channel.h"
@@ -78,8 +82,9 @@ QString tipText(const std::string& tip) {
 COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
     : QDialog(parent),
       parts_(parts),
-      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.configuration,
-                   parts.cloudAccount, about_, morePages_, parts.fax, *this}),
+      morePages_(parts.jobs.stopToken()),
+      dispatcher_({parts.scanner, parts.profiles, parts.job, parts.session, parts.jobs, parts.messages,
+                   parts.configuration, parts.cloudAccount, about_, morePages_, parts.fax, *this}),
       layout_(std::min(parts.scanner.buttonCount(), kMaxButtons)),
       strip_(artwork::panelStrip(palette().color(QPalette::Button))) {
   const QIcon programIcon = artwork::programIcon();
@@ -125,6 +130,9 @@ COBXDlg::COBXDlg(PanelParts parts, QWidget* parent)
           [this] { dispatcher_.openConfiguration(0); });
   connect(icon_, &NotificationIcon::aboutRequested, this, [this] { dispatcher_.showAbout(); });
   connect(icon_, &NotificationIcon::exitRequested, this, [this] { dispatcher_.exit(); });
+  // The desktop's file manager, as xdg-open picks it.
+  connect(icon_, &NotificationIcon::openFolderRequested, this,
+          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
 }
 
 COBXDlg::~COBXDlg() = default;
@@ -161,6 +169,26 @@ void COBXDlg::refreshButtons() {
 
 void COBXDlg::showBalloon(std::string_view text) {
   icon_->showBalloon(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
+
+void COBXDlg::endProgress() { icon_->endProgress(); }
+
+void COBXDlg::showNotice(std::string_view text, const std::string& folder) {
+  icon_->showNotice(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    QString::fromStdString(folder));
+}
+
+void COBXDlg::showMessage(std::string_view text, MessageKind kind) {
+  // Not modal: the panel, its icon and the next press go on while it shows.
+  QMessageBox* box = newMessageBox(text, kind, this);
+  box->setObjectName(QStringLiteral("jobMessage"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  // Its parent, the panel, is mostly hidden: the box goes where it is seen.
+  centerOnDesktop(*box);
 }
 
 void COBXDlg::removeNotificationIcon() { icon_->remove(); }

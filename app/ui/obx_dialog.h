@@ -28,6 +28,8 @@ struct PanelParts {
   ButtonProfiles& profiles;
   ScanJob& job;
   ScanSession& session;
+  JobRunner& jobs;
+  HeldMessages& messages;
   ConfigurationWindow& configuration;
   CloudAccountDialog& cloudAccount;
   FaxService& fax;
@@ -58,6 +60,10 @@ class COBXDlg : public QDialog, public PanelView {
   CPngButton* downArrow() const { return down_; }
 
   void showBalloon(std::string_view text) override;
+  void showProgress(int pages) override;
+  void endProgress() override;
+  void showMessage(std::string_view text, MessageKind kind) override;
+  void showNotice(std::string_view text, const std::string& folder) override;
   void refreshButtons() override;
   void removeNotificationIcon() override;
   void endRun() override;

@@ -7,7 +7,7 @@ TerminationWatcher::TerminationWatcher(TerminationSignals& caught, QObject* pare
   if (signals_.fd() < 0) return;
   notifier_ = std::make_unique<QSocketNotifier>(signals_.fd(), QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-    if (signals_.take()) emit terminationRequested();
+    if (const int signal = signals_.take()) emit terminationRequested(signal);
   });
 }
 

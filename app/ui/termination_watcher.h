@@ -18,7 +18,8 @@ class TerminationWatcher : public QObject {
   explicit TerminationWatcher(TerminationSignals& caught, QObject* parent = nullptr);
 
  signals:
-  void terminationRequested();
+  // signal: which one came (SIGTERM, SIGINT, SIGHUP).
+  void terminationRequested(int signal);
 
  private:
   TerminationSignals& signals_;

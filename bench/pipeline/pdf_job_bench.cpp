@@ -2,6 +2,8 @@
 // through the source manager beside the program, the job's page step and the
 // PDF writer, as a press of the built-in Storage button runs it (black and
 // white at 200 dpi) and in colour at 300 dpi, for 20 and for 100 pages.
+// BM_PdfJobOnWorker runs the same job as the program does, on the job runner's
+// worker thread (its own malloc arena), while this thread waits.
 //
 //   taskset -c 1 build/bench/bench_pdf_job
 //
@@ -12,6 +14,9 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <future>
+
+#include "app/core/job_runner.h"
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/scan/job/output_job.h"
 #include "bench/pipeline/bench_home.h"
@@ -21,7 +26,7 @@ namespace {
 
 using namespace ostrel;
 
-void BM_PdfJob(benchmark::State& state) {
+void runPdfJob(benchmark::State& state, bool onWorker) {
   const std::string& home = bench::temporaryHome();
   const int pages = static_cast<int>(state.range(0));
   const bool colour = state.range(1) == 1;
@@ -56,10 +61,23 @@ void BM_PdfJob(benchmark::State& state) {
   button.fileFormat = format::kMultiPdf;
 
   job.loadRecognitionEngine();  // as at program start
-  for (auto _ : state) {
+  const auto pdfJob = [&](std::stop_token stop) {
     job.StartOutput(button);
-    session.run(button, job);
+    session.run(button, job, {stop, {}});
     job.FinishOutput();
+  };
+  WorkerJobRunner jobs([](JobRunner::Call call) { call(); });
+  for (auto _ : state) {
+    if (!onWorker) {
+      pdfJob({});
+      continue;
+    }
+    std::promise<void> ended;
+    jobs.start([&](std::stop_token stop) {
+      pdfJob(stop);
+      ended.set_value();
+    });
+    ended.get_future().wait();
   }
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
@@ -67,6 +85,9 @@ void BM_PdfJob(benchmark::State& state) {
                                                          benchmark::Counter::kInvert);
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
+void BM_PdfJob(benchmark::State& state) { runPdfJob(state, false); }
+void BM_PdfJobOnWorker(benchmark::State& state) { runPdfJob(state, true); }
+
 BENCHMARK(BM_PdfJob)
     ->Args({20, 0})
     ->Args({100, 0})
@@ -74,6 +95,15 @@ BENCHMARK(BM_PdfJob)
     ->Args({100, 1})
     ->ArgNames({"pages", "colour"})
     ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+// This thread only waits: its CPU time says nothing, so rates are of real time.
+BENCHMARK(BM_PdfJobOnWorker)
+    ->Args({100, 0})
+    ->Args({100, 1})
+    ->ArgNames({"pages", "colour"})
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
     ->Iterations(1);
 
 }  // namespace

@@ -211,16 +211,19 @@ WriteResult PdfWriter::finish() {
     // After a failed write the pages before it still make a document: it is
     // completed and kept, and the failure is still reported.
     const std::string failure = s.keptAfterFailure ? std::exchange(s.error, {}) : std::string();
+    bool committed = false;
     if (s.error.empty() && s.pages > 0) {
       s.writeTrailer();
       const int descriptor = std::exchange(s.fd, -1);
       if (::close(descriptor) != 0 && s.error.empty()) s.error = writers::ioError("write", s.path, errno);
       if (s.error.empty()) {
         if (WriteResult moved = s.staged->commit(); !moved) s.error = moved.error();
+        committed = s.error.empty();
       }
     } else if (s.error.empty()) {
       s.error = "no page was added; " + s.path + " was not written";
     }
+    if (!committed) s.pages = 0;
     if (!failure.empty()) {
       s.error = s.error.empty() ? writers::keptPagesError(failure, s.pages, s.path) : failure;
     }

@@ -42,6 +42,8 @@ class PdfWriter {
 
   bool ok() const;
   const std::string& path() const;
+  // The pages in so far; after finish(), the pages in the file at path(), 0
+  // when it wrote none (so a failure that kept pages shows here).
   int pageCount() const;
 
   // Appends the page. A page that cannot be encoded is left out and the document

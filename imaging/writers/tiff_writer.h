@@ -32,6 +32,7 @@ class TiffWriter {
 
   bool ok() const;
   const std::string& path() const;
+  // The pages in the file, also after a failure and after finish().
   int pageCount() const;
 
   // Appends the page as the next directory. After a failure the file keeps the

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <regex>
 
 #include "app/core/startup_marker.h"
 #include "app/settings/profile_records.h"
@@ -12,6 +13,7 @@
 #include "tests/manager/obx_processes.h"
 #include "tests/support/recording_program.h"
 #include "tests/writers/decoding.h"
+#include "tests/writers/file_size_limit.h"
 
 namespace ostrel {
 namespace {
@@ -172,6 +174,54 @@ TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
   EXPECT_EQ(record.find("DAT_IMAGENATIVEXFER"), std::string::npos);  // the scanner fed no sheet
 }
 
+TEST_F(ScanJobProcesses, AScannerThatCannotBeReachedIsLoggedWithItsNameAndHoldsNothing) {
+  profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
+  profiles.button(1, "Grey", format::kJpeg, "unreached");
+  startScanner({"--generate", "2"});
+  // The device's file is damaged once the manager has found the scanner.
+  writeFile(tempRoot() + "/appdata/Ostrel/devices/" + kDevice + "/virtualscanner.ini", "\x01\x02 not a device");
+
+  // The job ends with nobody to close the box; the next press is no "other job".
+  press(1);
+  press(1);
+  EXPECT_NE(logText().find(std::string("->[") + kModel + "] No device found"), std::string::npos);
+  EXPECT_FALSE(logHas("Job is canceled due to the scanner is doing with another job."));
+  EXPECT_EQ(jobsFinished(1), 2);
+}
+
+TEST_F(ScanJobProcesses, AFullDiskEndsTheJobWithThePagesBeforeItAndItsBoxHoldsNothing) {
+  profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
+  profiles.button(1, "Grey", format::kMultiPdf, "full");
+  profiles.button(2, "Grey", format::kJpeg, "after");
+  ASSERT_TRUE(addVirtualScanner(kDevice, kModel, {"--generate", "20"}));
+  {
+    // The manager inherits the limit: no file it writes grows past it.
+    FileSizeLimit diskFull(1'000'000);
+    manager_.emplace(startManager(kDevice, kModel));
+  }
+
+  // Nobody closes the box: the job still ends, and the next press scans.
+  press(1);
+  press(2);
+  const auto log = logMessages();
+  const auto cut = std::find_if(log.begin(), log.end(), [](const std::string& m) {
+    return m.starts_with("A scanned document is cut short.");
+  });
+  ASSERT_NE(cut, log.end());
+  const std::smatch kept = [&] {
+    std::smatch match;
+    std::regex_search(*cut, match, std::regex("the (\\d+) page\\(s\\) before it are kept in (.*)$"));
+    return match;
+  }();
+  ASSERT_EQ(kept.size(), 3u) << *cut;
+  EXPECT_EQ(kept[2].str(), out("full") + "/Scan0000.pdf");
+  EXPECT_THAT(pdfPageCounts("full"), ElementsAre(std::stoi(kept[1].str())));
+  EXPECT_GT(std::stoi(kept[1].str()), 0);
+  EXPECT_TRUE(logHas("Button 1 finished its scan job: 1 file(s) written."));
+  EXPECT_EQ(folderEntries(out("after")).size(), 20u);
+  EXPECT_FALSE(logHas("Job is canceled due to the scanner is doing with another job."));
+}
+
 TEST_F(ScanJobProcesses, BmpSkipsAnExistingNumberAndSingleEventAsksForOneLaunch) {
   RecordingProgram viewer(tempRoot() + "/bin/viewer");
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
@@ -278,6 +328,19 @@ TEST_F(LongPass, APressMeanwhileIsRefusedAtOnceAndStartsNoSecondScan) {
   EXPECT_THAT(pdfPageCounts("long"), ElementsAre(kSheets));
   EXPECT_FALSE(platform::folderExists(out("other")));
   EXPECT_EQ(jobsFinished(2), 0);
+}
+
+TEST_F(LongPass, ASessionThatEndsTheManagerCutsTheJobShortAndTheLogSaysSo) {
+  manager_->signal(SIGTERM);
+  EXPECT_EQ(manager_->wait(std::chrono::seconds(15)), 0);
+  manager_.reset();
+  const std::vector<int> pages = pdfPageCounts("long");
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_LT(pages[0], kSheets);
+  EXPECT_TRUE(logHas("Ostrel is asked to end by SIGTERM."));
+  EXPECT_TRUE(logHas("The scan job of button 1 is cut short as Ostrel ends, after " + std::to_string(pages[0]) +
+                     " page(s); the pages scanned are kept."));
+  EXPECT_TRUE(logHas("Button 1 finished its scan job: 1 file(s) written."));
 }
 
 TEST_F(LongPass, AnExitRequestEndsThePassAfterThePageInHandAndKeepsWhatWasScanned) {

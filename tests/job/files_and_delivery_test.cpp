@@ -11,6 +11,7 @@
 #include "platform/environment.h"
 #include "tests/job/job_fixture.h"
 #include "tests/manager/log_reader.h"
+#include "tests/writers/file_size_limit.h"
 
 namespace ostrel {
 namespace {
@@ -110,6 +111,34 @@ TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhyOnce) {
   button.imageFolder = folder() + "/below";
   EXPECT_EQ(job->StartOutput(button), 0);
   EXPECT_TRUE(ui.messages.at(1).text.starts_with("The output folder cannot be created."));
+}
+
+TEST_F(JobFiles, ADocumentCutShortByAFullDiskIsAFileWrittenWithThePagesBeforeIt) {
+  destination.path = "/usr/bin/viewer";
+  for (const auto& [code, name] : {std::pair{format::kMultiPdf, "Scan0000.pdf"}, std::pair{format::kMultiTiff, "Scan0001.tif"}}) {
+    button.fileFormat = code;
+    ui.messages.clear();
+    ASSERT_EQ(job->StartOutput(button), 1);
+    ASSERT_EQ(job->HandlePage(textPage(), 0), 1);
+    ASSERT_EQ(job->HandlePage(textPage(), 0), 1);
+    {
+      FileSizeLimit diskFull(1000);
+      EXPECT_EQ(job->HandlePage(textPage(), 0), 0);
+    }
+    job->FinishOutput();
+
+    ASSERT_EQ(ui.messages.size(), 2u) << name;
+    EXPECT_TRUE(ui.messages[0].text.starts_with("A scanned page cannot be saved; the scan stops.\n"));
+    EXPECT_THAT(ui.messages[1].text, ::testing::StartsWith("A scanned document is cut short.\n"));
+    EXPECT_THAT(ui.messages[1].text, ::testing::EndsWith("; the 2 page(s) before it are kept in " + file(name)));
+    EXPECT_EQ(logMessages().back(), "Button 4 finished its scan job: 1 file(s) written.") << name;
+  }
+  EXPECT_EQ(pdfPages(file("Scan0000.pdf")), 2);
+  const std::string tiff = runCommand("tiffinfo " + quoted(file("Scan0001.tif"))).output;
+  std::size_t directories = 0;
+  for (std::size_t at = 0; (at = tiff.find("TIFF Directory at", at)) != std::string::npos; ++at) ++directories;
+  EXPECT_EQ(directories, 2u);
+  EXPECT_THAT(delivery.launches, ElementsAre(file("Scan0000.pdf"), file("Scan0001.tif")));
 }
 
 TEST_F(JobFiles, FormatsWithoutAWriterDoNotScan) {

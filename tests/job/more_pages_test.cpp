@@ -43,7 +43,10 @@ TEST(MorePages, EveryPassGoesIntoTheSameOpenDocument) {
   prompt.answers = {true, false};
   FakeFax fax(journal);
   FakePanel panel(journal);
-  ButtonDispatcher dispatcher({scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel});
+  InlineJobRunner jobs;
+  HeldMessages messages(ui);
+  ButtonDispatcher dispatcher(
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
 
   dispatcher.onButtonEvent(5, 1);
   EXPECT_EQ(folderEntries(tempRoot() + "/Scans"), std::vector<std::string>{"Scan0000.pdf"});

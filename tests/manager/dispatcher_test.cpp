@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "app/core/button_dispatcher.h"
+#include "app/core/job_notice.h"
 #include "app/core/manager_messages.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -26,20 +28,24 @@ class Dispatch : public ::testing::Test {
         prompt(journal),
         fax(journal),
         panel(journal),
-        dispatcher(
-            {scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel}) {}
+        messages(dialogs),
+        dispatcher({scanner, profiles, job, session, jobs, messages, configuration, cloud, about,
+                    prompt, fax, panel}) {}
 
   Journal journal;
   FakeScanner scanner;
   FakeProfiles profiles;
   FakeJob job;
   FakeSession session;
+  InlineJobRunner jobs;
   FakeConfiguration configuration;
   FakeCloudAccount cloud;
   FakeAbout about;
   FakePrompt prompt;
   FakeFax fax;
   FakePanel panel;
+  RecordingUserInterface dialogs;
+  HeldMessages messages;
   ButtonDispatcher dispatcher;
 };
 
@@ -51,6 +57,8 @@ TEST_F(Dispatch, APressScansIntoTheJobAndFinishesIt) {
                                    "HandlePage 10 side 0", "FinishOutput"));
   EXPECT_THAT(logMessages(), ElementsAre("Button 2 is clicked."));
   EXPECT_EQ(dispatcher.currentButton(), 2);
+  EXPECT_EQ(panel.progress, (std::vector<int>{0, 1}));
+  EXPECT_EQ(panel.progressEnds, 1);
 }
 
 TEST_F(Dispatch, AButtonWithoutDestinationOpensTheConfigurationForIt) {
@@ -156,6 +164,91 @@ TEST_F(Dispatch, AButtonPressedDuringThePromptMeansMorePages) {
                           "HandlePage 10 side 0", "ask more pages", "FinishOutput"));
   // The press that answered the prompt is not logged as a press of its own.
   EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked."));
+}
+
+TEST_F(Dispatch, WhatTheJobReportsIsLoggedAtOnceAndShownOnlyOnceTheJobHasEnded) {
+  profiles.configure(1, "PRINT");
+  job.duringPage = [&] {
+    messages.showMessage("A scanned page cannot be saved; the scan stops.", MessageKind::Error);
+    messages.showMessage("No device found", MessageKind::Information);
+    messages.showMessage("A scanned page cannot be saved; the scan stops.", MessageKind::Error);
+    journal.push_back("reported");
+  };
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_THAT(journal, ElementsAre("balloon Scan Images with Button 1", "StartOutput 1",
+                                   "writeDriverSettings 1", "scan 1 side -1", "HandlePage 10 side 0",
+                                   "reported", "FinishOutput",
+                                   "box A scanned page cannot be saved; the scan stops.\n\nNo device found"));
+  EXPECT_THAT(logMessages(), ElementsAre("Button 1 is clicked.", "A scanned page cannot be saved; the scan stops.",
+                                         "No device found", "A scanned page cannot be saved; the scan stops."));
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Shown once: the next job starts with nothing held.
+  journal.clear();
+  job.duringPage = nullptr;
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(journal.back(), "FinishOutput");
+}
+
+TEST_F(Dispatch, AJobThatEndsWithTheManagerOnlyLogsWhatItReports) {
+  profiles.configure(1, "PRINT");
+  job.duringPage = [&] {
+    dispatcher.exit();
+    messages.showMessage("The output file cannot be created.", MessageKind::Error);
+  };
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(journal.back(), "end run");
+  EXPECT_THAT(journal, ::testing::Not(Contains(::testing::StartsWith("box "))));
+  EXPECT_THAT(logMessages(), Contains("The output file cannot be created."));
+}
+
+TEST_F(Dispatch, TheEndOfAJobThatScannedNamesItsFilesAndAnEmptyFeederSaysSo) {
+  profiles.configure(1, "PRINT").morePages = 1;
+  job.files = {"/home/u/Scans/Scan0000.pdf", "/home/u/Scans/Scan0001.pdf"};
+  session.end = PassEnd::noPaper;  // every pass: the scanner found no page after all
+  prompt.answers = {true, false};
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_THAT(journal, Contains("balloon There is no paper in the feeder to scan."));
+  ASSERT_EQ(panel.notices.size(), 1u);
+  EXPECT_EQ(panel.notices[0].first, "2 files saved\n/home/u/Scans\nClick here to open the folder.");
+  EXPECT_EQ(panel.notices[0].second, "/home/u/Scans");
+
+  // A job that did not start scans nothing and has nothing to tell.
+  job.startResult = 0;
+  dispatcher.onButtonEvent(1, 1);
+  EXPECT_EQ(panel.notices.size(), 1u);
+  EXPECT_EQ(panel.progressEnds, 2);
+}
+
+TEST(JobNotice, OneFileIsNamedSeveralAreCountedAndNoneHasNoFolder) {
+  const LocalizedText texts("/nonexistent/ResourceSetting.ini");
+  const JobNotice one = jobNotice({"/home/u/Documents/Ostrel/Scan0000.pdf"}, texts);
+  EXPECT_EQ(one.text, "Saved: Scan0000.pdf\n/home/u/Documents/Ostrel\nClick here to open the folder.");
+  EXPECT_EQ(one.folder, "/home/u/Documents/Ostrel");
+  const JobNotice batches = jobNotice({"/a/2024/Scan0001.jpg", "/b/Scan0002.jpg", "/b/Scan0003.jpg"}, texts);
+  EXPECT_TRUE(batches.text.starts_with("3 files saved\n/b\n"));
+  EXPECT_EQ(batches.folder, "/b");
+  const JobNotice none = jobNotice({}, texts);
+  EXPECT_EQ(none.text, "The scan job wrote no file.");
+  EXPECT_EQ(none.folder, "");
+}
+
+TEST(HeldMessages, QuestionsGoStraightToTheDialogsAndTheGravestKindWins) {
+  RecordingUserInterface dialogs;
+  dialogs.folderAnswers = {"/scans"};
+  HeldMessages messages(dialogs);
+  EXPECT_EQ(messages.browseForFolder("Choose the path:", "/home"), "/scans");
+  EXPECT_EQ(messages.askSaveName({}), std::nullopt);
+  EXPECT_EQ(dialogs.saveRequests.size(), 1u);
+  EXPECT_EQ(messages.take(), std::nullopt);
+  messages.showMessage("Login failed.", MessageKind::Warning);
+  messages.showMessage("Drovel.dll is missing.", MessageKind::Information);
+  const auto held = messages.take();
+  ASSERT_TRUE(held);
+  EXPECT_EQ(held->text, "Login failed.\n\nDrovel.dll is missing.");
+  EXPECT_EQ(held->kind, MessageKind::Warning);
+  EXPECT_EQ(messages.take(), std::nullopt);
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Dispatch, SideSelectorFollowsTheEventKindWhenTheModelHasOne) {

@@ -2,13 +2,17 @@
 // Recording stand-ins for the manager's parts. Every call goes into one shared
 // journal, so a test can check what was asked and in which order.
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/core/job_runner.h"
 #include "app/core/manager_interfaces.h"
 
 namespace ostrel::testing {
@@ -103,15 +107,19 @@ class FakeJob : public ScanJob {
   int HandlePage(Dib page, int side) override {
     journal_.push_back("HandlePage " + std::to_string(page.width()) + " side " +
                        std::to_string(side));
+    if (duringPage) duringPage();
     return 1;
   }
   int FinishOutput() override {
     journal_.push_back("FinishOutput");
     return 1;
   }
+  std::vector<std::string> filesWritten() const override { return files; }
 
   int startResult = 1;
+  std::vector<std::string> files;
   bool failedLogin = false;
+  std::function<void()> duringPage;
 
  private:
   Journal& journal_;
@@ -123,15 +131,19 @@ class FakeSession : public ScanSession {
  public:
   FakeSession(Journal& journal, FakeScanner& scanner) : journal_(journal), scanner_(scanner) {}
 
-  void run(CButtonSetting& button, ScanJob& job) override {
+  PassEnd run(CButtonSetting& button, ScanJob& job, const PassControl& control) override {
     journal_.push_back("scan " + button.section + " side " + std::to_string(scanner_.side));
     scanner_.isBusy = true;
     if (duringScan) duringScan();
     if (auto page = Dib::create(10, 10, 8)) job.HandlePage(std::move(*page), 0);
+    if (control.pageTaken) control.pageTaken();
+    if (control.stop.stop_requested()) journal_.push_back("pass stopped");
     scanner_.isBusy = false;
+    return end;
   }
 
   std::function<void()> duringScan;
+  PassEnd end = PassEnd::scanned;
 
  private:
   Journal& journal_;
@@ -190,13 +202,16 @@ class FakePrompt : public MorePagesPrompt {
   bool ask() override {
     journal_.push_back("ask more pages");
     accepted_ = false;
+    open_ = true;
     if (whileOpen) whileOpen();
+    open_ = false;
     if (accepted_) return true;
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();
     return answer;
   }
+  bool isOpen() const override { return open_; }
   void accept() override {
     journal_.push_back("prompt OK");
     accepted_ = true;
@@ -207,6 +222,7 @@ class FakePrompt : public MorePagesPrompt {
 
  private:
   Journal& journal_;
+  bool open_ = false;
   bool accepted_ = false;
 };
 
@@ -228,12 +244,64 @@ class FakePanel : public PanelView {
   void showBalloon(std::string_view text) override {
     journal_.push_back("balloon " + std::string(text));
   }
+  // Kept apart from the journal: the pages as the icon shows them.
+  void showProgress(int pages) override { progress.push_back(pages); }
+  void endProgress() override { ++progressEnds; }
+  void showMessage(std::string_view text, MessageKind) override {
+    journal_.push_back("box " + std::string(text));
+  }
+  void showNotice(std::string_view text, const std::string& folder) override {
+    notices.emplace_back(text, folder);
+  }
   void refreshButtons() override { journal_.push_back("refresh"); }
   void removeNotificationIcon() override { journal_.push_back("remove icon"); }
-  void endRun() override { journal_.push_back("end run"); }
+  void endRun() override {
+    journal_.push_back("end run");
+    ++runsEnded;
+  }
+
+  std::vector<int> progress;
+  int progressEnds = 0;
+  std::vector<std::pair<std::string, std::string>> notices;  // text, folder
+  int runsEnded = 0;
 
  private:
   Journal& journal_;
+};
+
+// The panel's event loop for a WorkerJobRunner: the job's reports wait here
+// until the test's thread runs them.
+class ReportQueue {
+ public:
+  void post(std::function<void()> call) {
+    const std::lock_guard lock(mutex_);
+    calls_.push_back(std::move(call));
+    posted_.notify_all();
+  }
+  std::function<void(std::function<void()>)> poster() {
+    return [this](std::function<void()> call) { post(std::move(call)); };
+  }
+  // Runs reports as they come until done() holds, which is asked again at
+  // least every 10 ms; false when time ran out.
+  template <typename Condition>
+  bool runUntil(Condition done, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::unique_lock lock(mutex_);
+      if (!posted_.wait_for(lock, std::chrono::milliseconds(10), [this] { return !calls_.empty(); })) continue;
+      std::function<void()> call = std::move(calls_.front());
+      calls_.pop_front();
+      lock.unlock();
+      call();
+    }
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<std::function<void()>> calls_;
 };
 
 class FakeInstallation : public InstallationTasks {

@@ -64,7 +64,7 @@ TEST(ObxProcesses, ATerminatedManagerGivesItsMarkerBack) {
   manager.signal(SIGTERM);
   EXPECT_EQ(manager.wait(std::chrono::seconds(15)), 0);
   EXPECT_EQ(markerOf("Heron"), "0");
-  EXPECT_TRUE(logHas("Ostrel is asked to end."));
+  EXPECT_TRUE(logHas("Ostrel is asked to end by SIGTERM."));
 }
 
 TEST(ObxProcesses, ManagersOfTwoScannersRunSideBySide) {

@@ -59,8 +59,10 @@ TEST(VirtualScan, APressFeedsEveryPageToTheJobAndRefusesAnotherMeanwhile) {
   FakePrompt prompt(journal);
   FakeFax fax(journal);
   FakePanel panel(journal);
+  InlineJobRunner jobs;
+  HeldMessages messages(ui);
   ButtonDispatcher dispatcher(
-      {scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel});
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
   job.onFirstPage = [&] { dispatcher.onButtonEvent(2, 1); };
 
   dispatcher.onButtonEvent(5, 1);

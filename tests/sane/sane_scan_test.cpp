@@ -79,9 +79,7 @@ class SaneScanTest : public ::testing::Test {
     return config;
   }
 
-  void run(ScannerConfig& config, const std::function<bool()>& pump = {}) {
-    RunButtonScan(config, receiver, button, ui, testing::sourceManagerLibrary(), pump);
-  }
+  void run(ScannerConfig& config) { RunButtonScan(config, receiver, button, ui, testing::sourceManagerLibrary()); }
 
   // Every page received is scanimage's picture of the same scan.
   void expectPagesAsScanimageSees() {
@@ -234,22 +232,40 @@ TEST_F(SaneScanTest, TheFlatbedGivesOnePageByMemoryTransfer) {
   EXPECT_EQ(source.rows, reference->data);
 }
 
-// The page job of a manager whose scan job stops after the first page.
+// The page job of a manager whose scan job stops after the first page. Its
+// calls come from the job's thread; the journal is read under the same lock.
 class FirstPageJob : public testing::FakeJob {
  public:
-  using FakeJob::FakeJob;
+  FirstPageJob(testing::Journal& journal, std::mutex& lock) : FakeJob(journal), lock_(lock) {}
+  int StartOutput(CButtonSetting& button) override {
+    const std::lock_guard hold(lock_);
+    return FakeJob::StartOutput(button);
+  }
+  void setDuplex(bool duplex) override {
+    const std::lock_guard hold(lock_);
+    FakeJob::setDuplex(duplex);
+  }
   int HandlePage(Dib page, int side) override {
+    const std::lock_guard hold(lock_);
     FakeJob::HandlePage(std::move(page), side);
     return 0;
   }
+  int FinishOutput() override {
+    const std::lock_guard hold(lock_);
+    return FakeJob::FinishOutput();
+  }
+
+ private:
+  std::mutex& lock_;
 };
 
-TEST_F(SaneScanTest, APressWhileTheFirstPageIsReadSeesTheScannerBusy) {
+TEST_F(SaneScanTest, APressWhileTheFirstPageIsReadIsRefused) {
   // Pages of 300 dpi that the backend hands over slowly: the first one takes
   // the better part of a second.
   ScannerConfig config = registerOffice({"read-delay true", "read-delay-duration 5000"});
   ConfiguredScanner scanner(config);
   testing::Journal journal;
+  std::mutex journalLock;
   testing::FakeProfiles profiles(journal);
   CScanSetting profile = scan;
   profile.section = "0";
@@ -257,7 +273,7 @@ TEST_F(SaneScanTest, APressWhileTheFirstPageIsReadSeesTheScannerBusy) {
   profile.resolution = 300;
   profiles.configure(5, "", "Storage").scanSetting = &profile;
   profiles.configure(2, "", "Other").scanSetting = &profile;
-  FirstPageJob job(journal);
+  FirstPageJob job(journal, journalLock);
   TwainScanSession session(config, ui, testing::sourceManagerLibrary());
   testing::FakeConfiguration configuration(journal);
   testing::FakeCloudAccount cloud(journal);
@@ -265,18 +281,26 @@ TEST_F(SaneScanTest, APressWhileTheFirstPageIsReadSeesTheScannerBusy) {
   testing::FakePrompt prompt(journal);
   testing::FakeFax fax(journal);
   testing::FakePanel panel(journal);
-  ButtonDispatcher dispatcher({scanner, profiles, job, session, configuration, cloud, about, prompt, fax, panel});
-  int pumped = 0;
-  session.setEventPump([&] {
-    if (++pumped == 1) {
-      journal.push_back("second press");
-      dispatcher.onButtonEvent(2, 1);
-    }
-    return true;
-  });
+  testing::ReportQueue reports;
+  WorkerJobRunner jobs(reports.poster());
+  HeldMessages messages(ui);
+  ButtonDispatcher dispatcher(
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
+  const auto journalHas = [&](const std::string& entry) {
+    const std::lock_guard hold(journalLock);
+    return std::find(journal.begin(), journal.end(), entry) != journal.end();
+  };
 
   dispatcher.onButtonEvent(5, 1);
-  EXPECT_GT(pumped, 5);
+  ASSERT_TRUE(reports.runUntil([&] { return journalHas("StartOutput 5"); }));
+  {
+    const std::lock_guard hold(journalLock);
+    journal.push_back("second press");
+  }
+  dispatcher.onButtonEvent(2, 1);
+  ASSERT_TRUE(reports.runUntil([&] { return journalHas("FinishOutput"); }));
+  jobs.stopAndWait();
+
   const auto press = std::find(journal.begin(), journal.end(), "second press");
   const auto page = std::find_if(journal.begin(), journal.end(),
                                  [](const std::string& e) { return e.starts_with("HandlePage"); });

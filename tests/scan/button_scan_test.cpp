@@ -294,16 +294,16 @@ TEST_F(ButtonScanTest, ReceiverStopWithoutEndTransferStillClosesEverything) {
   EXPECT_EQ(receiver.pages[3].firstByte, 40);
 }
 
-TEST_F(ButtonScanTest, ThePumpRunsBetweenPagesAndItsNoEndsThePassWithTheRestReset) {
+TEST_F(ButtonScanTest, AStopRequestEndsThePassAfterThePageInHandWithTheRestReset) {
   ScannerConfig config = registerScanner("scanner", feederScanner("Tern", stack(4)));
-  std::vector<std::size_t> pagesSeenByPump;
-  const auto pump = [&] {
-    pagesSeenByPump.push_back(receiver.pages.size());
-    return receiver.pages.size() < 2;
+  std::stop_source stop;
+  receiver.onPage = [&](std::size_t count) {
+    if (count == 2) stop.request_stop();
+    return 1;
   };
-  RunButtonScan(config, receiver, button, ui, testing::sourceManagerLibrary(), pump);
+  EXPECT_EQ(RunButtonScan(config, receiver, button, ui, testing::sourceManagerLibrary(), stop.get_token()),
+            PassEnd::stopped);
   EXPECT_EQ(receiver.pages.size(), 2u);
-  EXPECT_EQ(pagesSeenByPump, (std::vector<std::size_t>{1, 2}));
   const Lines record = sessionRecord("scanner");
   const Lines tail(record.end() - 4, record.end());
   EXPECT_EQ(tail[0], "MSG_ENDXFER 2 pending");

@@ -20,6 +20,7 @@
 #include "app/ui/printer_dialog.h"
 #include "platform/manager_channel.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 using namespace ostrel;
 using namespace ostrel::testing;
@@ -52,6 +53,9 @@ int main(int argc, char** argv) {
   FakeProfiles profiles(journal);
   FakeJob job(journal);
   FakeSession session(journal, scanner);
+  InlineJobRunner jobs;
+  RecordingUserInterface dialogs;
+  HeldMessages messages(dialogs);
   FakeConfiguration configuration(journal);
   FakeCloudAccount cloud(journal);
   FakeFax fax(journal);
@@ -69,8 +73,8 @@ int main(int argc, char** argv) {
     const auto egretManager = platform::ManagerListener::listen("Egret");
     FakeScanner egretScanner(journal);
     egretScanner.name = "Egret";
-    COBXDlg heron({scanner, profiles, job, session, configuration, cloud, fax});
-    COBXDlg egret({egretScanner, profiles, job, session, configuration, cloud, fax});
+    COBXDlg heron({scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
+    COBXDlg egret({egretScanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
     heron.showPanel();
     bool saved = saveScreen(folder.filePath(QStringLiteral("screen-heron.png")));
     std::printf("heron 0x%llx\n", static_cast<unsigned long long>(heron.winId()));
@@ -90,7 +94,7 @@ int main(int argc, char** argv) {
     return saved ? 0 : 1;
   }
 
-  COBXDlg panel({scanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg panel({scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
   bool saved = save(panel, folder.filePath(QStringLiteral("panel.png")));
   panel.downArrow()->click();
   panel.downArrow()->click();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -24,6 +25,7 @@
 #include "app/ui/window_placement.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 
 namespace ostrel {
 namespace {
@@ -49,7 +51,7 @@ class Panel : public ::testing::Test {
   COBXDlg& panel() {
     if (!panel_) {
       panel_ = std::make_unique<COBXDlg>(
-          PanelParts{scanner, profiles, job, session, configuration, cloud, fax});
+          PanelParts{scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
     }
     return *panel_;
   }
@@ -59,6 +61,9 @@ class Panel : public ::testing::Test {
   FakeProfiles profiles;
   FakeJob job;
   FakeSession session;
+  InlineJobRunner jobs;
+  RecordingUserInterface dialogs;
+  HeldMessages messages{dialogs};
   FakeConfiguration configuration;
   FakeCloudAccount cloud;
   FakeFax fax;
@@ -117,6 +122,54 @@ TEST_F(Panel, ClickingATitlePressesItsButtonWithItsOwnSide) {
   QTest::mouseClick(p.titleButton(1), Qt::LeftButton);
   EXPECT_THAT(journal, Contains("scan 2 side 0"));
   EXPECT_THAT(logMessages(), Contains("Button 2 is clicked."));
+}
+
+TEST_F(Panel, WhileAJobRunsTheIconAndItsTipShowTheScannedPages) {
+  COBXDlg& p = panel();
+  const qint64 idleIcon = p.notificationIcon().icon().cacheKey();
+  QString tipDuringScan;
+  qint64 iconDuringScan = 0;
+  session.duringScan = [&] {
+    tipDuringScan = p.notificationIcon().toolTip();
+    iconDuringScan = p.notificationIcon().icon().cacheKey();
+  };
+  p.dispatcher().onButtonEvent(2, 1);
+  EXPECT_EQ(tipDuringScan, QStringLiteral("Heron\nScanning: 0 page(s) so far"));
+  EXPECT_NE(iconDuringScan, idleIcon);
+  EXPECT_EQ(p.notificationIcon().toolTip(), QStringLiteral("Heron"));
+  EXPECT_EQ(p.notificationIcon().icon().cacheKey(), idleIcon);
+  p.showProgress(42);
+  EXPECT_EQ(p.notificationIcon().toolTip(), QStringLiteral("Heron\nScanning: 42 page(s) so far"));
+}
+
+TEST_F(Panel, TheNoticeOfAJobOffersItsFolderFromThenOn) {
+  COBXDlg& p = panel();
+  NotificationIcon& icon = p.notificationIcon();
+  EXPECT_FALSE(icon.openFolderAction()->isVisible());
+  QSignalSpy opened(&icon, &NotificationIcon::openFolderRequested);
+  p.showNotice("Saved: Scan0000.pdf\n/home/u/Scans", "/home/u/Scans");
+  EXPECT_EQ(icon.balloonText(), QStringLiteral("Saved: Scan0000.pdf\n/home/u/Scans"));
+  ASSERT_TRUE(icon.openFolderAction()->isVisible());
+  EXPECT_EQ(icon.openFolderAction()->text(), QStringLiteral("Open Scan Folder"));
+  p.showBalloon("Scan Images with Button 1");
+  icon.openFolderAction()->trigger();
+  ASSERT_EQ(opened.count(), 1);
+  EXPECT_EQ(opened.at(0).at(0).toString(), QStringLiteral("/home/u/Scans"));
+}
+
+TEST_F(Panel, AJobsMessageIsABoxThatHoldsNothingUp) {
+  COBXDlg& p = panel();
+  p.showMessage("No device found", MessageKind::Information);
+  auto* box = p.findChild<QMessageBox*>(QStringLiteral("jobMessage"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_FALSE(box->isModal());
+  EXPECT_EQ(box->text(), QStringLiteral("No device found"));
+  // The next press goes on while it shows.
+  p.dispatcher().onButtonEvent(2, 1);
+  EXPECT_EQ(journal.back(), "FinishOutput");
+  box->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return p.findChild<QMessageBox*>(QStringLiteral("jobMessage")) == nullptr; }));
 }
 
 TEST_F(Panel, EscapeHidesThePanelAndEnterDoesNothing) {

@@ -186,6 +186,7 @@ TEST(PdfWriter, FailuresAreReportedAndKeepThePagesWrittenBefore) {
   const WriteResult finished = pdf.finish();
   EXPECT_FALSE(finished);
   EXPECT_NE(finished.error().find("2 page(s) before it are kept"), std::string::npos) << finished.error();
+  EXPECT_EQ(pdf.pageCount(), 2);
   EXPECT_EQ(testing::folderEntries(folder), std::vector<std::string>{"full.pdf"});
   const auto check = runCommand("qpdf --check " + quoted(path));
   EXPECT_EQ(check.status, 0) << check.output;
@@ -198,6 +199,7 @@ TEST(PdfWriter, FailuresAreReportedAndKeepThePagesWrittenBefore) {
     EXPECT_FALSE(first.addPage(testing::colourPage(600, 600)));
   }
   EXPECT_FALSE(first.finish());
+  EXPECT_EQ(first.pageCount(), 0);
   EXPECT_EQ(testing::folderEntries(folder), std::vector<std::string>{"full.pdf"});
 }
 

@@ -68,6 +68,8 @@ namespace {
 
 // Finishes an open document. One that received no page leaves no file; that is
 // not a failure of its own (a page that could not go in was reported when it came).
+// One cut short by a failed write still keeps the pages before it: its file is
+// written, and the failure reported as well.
 template <typename Document>
 void finishDocument(std::optional<Document>& document, BatchOutput::Ended& ended) {
   const bool empty = document->pageCount() == 0;
@@ -78,6 +80,7 @@ void finishDocument(std::optional<Document>& document, BatchOutput::Ended& ended
     ended.unwritten = document->path();
   } else {
     ended.result = std::move(finished);
+    if (document->pageCount() > 0) ended.file = document->path();
   }
   document.reset();
 }

@@ -34,7 +34,7 @@ class BatchOutput {
 
   struct Ended {
     writers::WriteResult result = writers::WriteResult::success();
-    std::string file;  // the completed document, to be delivered; empty when none
+    std::string file;  // the document written, to be delivered; empty when none
     std::string unwritten;  // a document that received no page: its name is spent, no file made
   };
   // Closes the open document, if any.

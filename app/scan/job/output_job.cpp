@@ -35,8 +35,8 @@ const CApplicationSetting* OutputJob::destination() const {
   return button_ ? button_->applicationSetting : nullptr;
 }
 
+// The user interface logs what it shows.
 void OutputJob::reportFailure(const char* key, const char* englishDefault, const std::string& detail) {
-  Log(std::string(englishDefault) + " " + detail);
   parts_.ui.showMessage(text_("Else", key, englishDefault) + "\n" + detail, MessageKind::Error);
 }
 
@@ -44,7 +44,7 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   if (!ocr_.isLoaded()) loadRecognitionEngine();
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
-  filesWritten_ = 0;
+  written_.clear();
   const int started = startOutput(button, Start::job);
   // A job that does not start is never finished: it must not keep the button,
   // which the configuration may replace before the next press.
@@ -234,7 +234,7 @@ int OutputJob::writePage(Dib page) {
     return 0;
   }
   if (!added.file.empty()) {
-    ++filesWritten_;
+    written_.push_back(added.file);
     if (destination()->singleEvent != 0) {
       pending_.push_back(added.file);
     } else {
@@ -252,7 +252,7 @@ int OutputJob::FinishOutput() {
     processPage(std::move(*front));
   }
   finishOutput();
-  Log("Button " + button_->section + " finished its scan job: " + std::to_string(filesWritten_) +
+  Log("Button " + button_->section + " finished its scan job: " + std::to_string(written_.size()) +
       " file(s) written.");
   button_ = nullptr;
   releasePageBuffers();
@@ -263,10 +263,14 @@ void OutputJob::finishOutput() {
   const CApplicationSetting* target = destination();
   if (target && target->singleEvent != 0) deliverPending();
   const BatchOutput::Ended ended = batch_.end(*button_);
-  if (!ended.result) reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  if (!ended.result && ended.file.empty()) {
+    reportFailure("DocumentNotCompleted", "A scanned document cannot be completed.", ended.result.error());
+  } else if (!ended.result) {
+    reportFailure("DocumentCutShort", "A scanned document is cut short.", ended.result.error());
+  }
   if (!ended.unwritten.empty()) Log("No page went into " + ended.unwritten + "; no file was written for it.");
   if (!ended.file.empty()) {
-    ++filesWritten_;
+    written_.push_back(ended.file);
     DeliverFile(ended.file);
   }
 

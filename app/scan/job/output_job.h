@@ -47,6 +47,7 @@ class OutputJob : public ScanJob {
   // Ends the job: a front page still waiting for its back is saved alone, then
   // the output is closed and delivered.
   int FinishOutput() override;
+  std::vector<std::string> filesWritten() const override { return written_; }
 
   // Hands one written file to the destination; a file that does not exist is skipped.
   void DeliverFile(const std::string& path);
@@ -78,7 +79,7 @@ class OutputJob : public ScanJob {
   ocr::RecognitionEngine ocr_;
   CScanSetting defaultProfile_;
   CButtonSetting* button_ = nullptr;  // not owned; set from StartOutput to FinishOutput
-  int filesWritten_ = 0;  // in this job, for its closing log line
+  std::vector<std::string> written_;  // by this job, for its closing log line and notice
   int batchImageCount_ = 0;
   int barcodeCount_ = 0;
   bool aborted_ = false;

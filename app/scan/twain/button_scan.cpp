@@ -91,8 +91,8 @@ void SetButtonCapabilities(TwainDataSource& source, const ScannerConfig& config,
   if (scan.scanMode == 0) source.SetCapability(ICAP_AUTOBRIGHT, 1, TWTY_BOOL);
 }
 
-void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
-                   const std::string& sourceManagerPath, const std::function<bool()>& pump) {
+PassEnd RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
+                      const std::string& sourceManagerPath, const std::stop_token& stop) {
   const BusyMark busy(config);
   TwainManager manager(sourceManagerPath);
   manager.OpenSourceManager(desktopWindow());
@@ -105,7 +105,7 @@ void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSet
   if (!source || source->Open() != TWRC_SUCCESS) {
     showNoDevice(config, ui);
     manager.CloseSourceManager();
-    return;
+    return PassEnd::noDevice;
   }
 
   const CScanSetting defaults;
@@ -113,27 +113,37 @@ void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSet
   SetButtonCapabilities(*source, config, button, button.scanSetting ? *button.scanSetting : defaults);
   source->SetDuplex(source->GetCapability(CAP_DUPLEXENABLED) != 0);
   target.DuplexReported(source->Duplex());
-  source->SetMessagePump(pump);
+  // Asked between images: false ends the transfers with the rest reset.
+  source->SetMessagePump([stop] { return !stop.stop_requested(); });
 
   source->Enable(false, manager.Parent());
   // Transfers start once the source is ready: at once for a virtual scanner,
-  // after the first page for a real one, with the program answering meanwhile.
+  // after the first page for a real one.
   // A source that did not enable has no events: the loop finds no image and ends at once.
   const FirstEvent first =
-      source->IsEnabled() ? WaitForFirstEvent(*source, pump, kFirstPageLimit) : FirstEvent::TransferReady;
+      source->IsEnabled() ? WaitForFirstEvent(*source, stop, kFirstPageLimit) : FirstEvent::TransferReady;
+  PassEnd end = PassEnd::scanned;
   switch (first) {
-    case FirstEvent::TransferReady: source->TransferNative(); break;
+    case FirstEvent::TransferReady:
+      source->TransferNative();
+      if (stop.stop_requested()) end = PassEnd::stopped;
+      break;
     case FirstEvent::CloseRequest:
       Log("The scanner had no page to scan (condition " + std::to_string(manager.ConditionCode(&source->Identity())) +
           ").");
+      end = PassEnd::noPaper;
       break;
-    case FirstEvent::Stopped: break;
-    case FirstEvent::Silent: Log("The scanner sent no page within five minutes; the scan is given up."); break;
+    case FirstEvent::Stopped: end = PassEnd::stopped; break;
+    case FirstEvent::Silent:
+      Log("The scanner sent no page within five minutes; the scan is given up.");
+      end = PassEnd::silent;
+      break;
   }
 
   source->Disable();
   source->Close();
   manager.CloseSourceManager();
+  return end;
 }
 
 }  // namespace ostrel

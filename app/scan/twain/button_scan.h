@@ -3,10 +3,11 @@
 // busy, finds the data source whose product name is the scanner's (the last
 // one listed wins), sets its capabilities from the button's scan profile,
 // pulls every page into the receiver, and closes everything again.
-#include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
+#include "app/scan/scan_interfaces.h"
 #include "app/scan/user_interface.h"
 #include "app/scan/scanner_config.h"
 #include "app/scan/twain/button_data_source.h"
@@ -35,11 +36,10 @@ void SetButtonCapabilities(TwainDataSource& source, const ScannerConfig& config,
                            const CScanSetting& scan);
 
 // "No device found" (section "Else", key "Message1") goes to ui when there is
-// no source or it will not open. pump, when given, handles the program's own
-// events between pages (a press meanwhile sees the scanner busy); its false
-// ends the pass after the page in hand.
-void RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
-                   const std::string& sourceManagerPath = defaultSourceManagerPath(),
-                   const std::function<bool()>& pump = {});
+// no source or it will not open. A stop request ends the pass after the page in
+// hand, with the pages still pending reset.
+PassEnd RunButtonScan(ScannerConfig& config, PageReceiver& target, const CButtonSetting& button, UserInterface& ui,
+                      const std::string& sourceManagerPath = defaultSourceManagerPath(),
+                      const std::stop_token& stop = {});
 
 }  // namespace ostrel

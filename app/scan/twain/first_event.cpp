@@ -12,7 +12,7 @@ constexpr auto kPollPause = std::chrono::milliseconds(10);
 
 }  // namespace
 
-FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::function<bool()>& pump,
+FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::stop_token& stop,
                              std::chrono::milliseconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
@@ -22,7 +22,7 @@ FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::function<bool()
       continue;
     }
     if (std::chrono::steady_clock::now() >= deadline) return FirstEvent::Silent;
-    if (pump && !pump()) return FirstEvent::Stopped;
+    if (stop.stop_requested()) return FirstEvent::Stopped;
     std::this_thread::sleep_for(kPollPause);
   }
 }

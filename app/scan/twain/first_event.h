@@ -1,11 +1,10 @@
 #pragma once
 // The first word of a source just enabled. A virtual scanner is ready at once;
-// a real one may take seconds to warm up and read its first page, and the
-// program must keep answering meanwhile (a second press must see the scanner
-// busy), so the source's events are polled with the caller's pump running
-// between polls, for a bounded time.
+// a real one may take seconds to warm up and read its first page, so the
+// source's events are polled for a bounded time, and a stop request ends the
+// wait (the manager is ending).
 #include <chrono>
-#include <functional>
+#include <stop_token>
 
 #include "app/scan/twain/twain_data_source.h"
 
@@ -14,12 +13,11 @@ namespace ostrel {
 enum class FirstEvent {
   TransferReady,  // MSG_XFERREADY: pages wait
   CloseRequest,   // MSG_CLOSEDSREQ or MSG_CLOSEDSOK: nothing to transfer
-  Stopped,        // the pump asked to stop
+  Stopped,        // a stop was requested
   Silent,         // nothing within the limit
 };
 
-// Polls the source's events; the pump runs only while the source has nothing to say.
-FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::function<bool()>& pump,
+FirstEvent WaitForFirstEvent(TwainDataSource& source, const std::stop_token& stop,
                              std::chrono::milliseconds limit);
 
 }  // namespace ostrel

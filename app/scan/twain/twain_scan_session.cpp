@@ -8,20 +8,25 @@ namespace {
 
 class JobReceiver : public PageReceiver {
  public:
-  explicit JobReceiver(ScanJob& job) : job_(job) {}
+  JobReceiver(ScanJob& job, const PassControl& control) : job_(job), control_(control) {}
   void DuplexReported(bool duplex) override { job_.setDuplex(duplex); }
-  int PageReceived(Dib page, int side) override { return job_.HandlePage(std::move(page), side); }
+  int PageReceived(Dib page, int side) override {
+    const int result = job_.HandlePage(std::move(page), side);
+    if (control_.pageTaken) control_.pageTaken();
+    return result;
+  }
 
  private:
   ScanJob& job_;
+  const PassControl& control_;
 };
 
 }  // namespace
 
-void TwainScanSession::run(CButtonSetting& button, ScanJob& job) {
-  JobReceiver receiver(job);
-  RunButtonScan(config_, receiver, button, ui_,
-                sourceManagerPath_.empty() ? defaultSourceManagerPath() : sourceManagerPath_, pump_);
+PassEnd TwainScanSession::run(CButtonSetting& button, ScanJob& job, const PassControl& control) {
+  JobReceiver receiver(job, control);
+  return RunButtonScan(config_, receiver, button, ui_,
+                       sourceManagerPath_.empty() ? defaultSourceManagerPath() : sourceManagerPath_, control.stop);
 }
 
 }  // namespace ostrel

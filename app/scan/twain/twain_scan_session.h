@@ -1,7 +1,6 @@
 #pragma once
 // One pass of the feeder through the scanner's TWAIN data source, its pages
 // handed to the scan job as they arrive.
-#include <functional>
 #include <string>
 
 #include "app/scan/scan_interfaces.h"
@@ -15,17 +14,12 @@ class TwainScanSession : public ScanSession {
   // The source manager is the one beside the program unless told otherwise.
   TwainScanSession(ScannerConfig& config, UserInterface& ui, std::string sourceManagerPath = {})
       : config_(config), ui_(ui), sourceManagerPath_(std::move(sourceManagerPath)) {}
-  void run(CButtonSetting& button, ScanJob& job) override;
-
-  // The manager's events, handled between pages while a pass runs (see
-  // RunButtonScan); false ends the pass after the page in hand.
-  void setEventPump(std::function<bool()> pump) { pump_ = std::move(pump); }
+  PassEnd run(CButtonSetting& button, ScanJob& job, const PassControl& control) override;
 
  private:
   ScannerConfig& config_;
   UserInterface& ui_;
   std::string sourceManagerPath_;
-  std::function<bool()> pump_;
 };
 
 }  // namespace ostrel
