@@ -11,13 +11,13 @@
 #include <set>
 
 #include "app/core/configured_scanner.h"
-#include "app/delivery/pending_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/obx_dialog.h"
 #include "app/ui/qt_user_interface.h"
 #include "app/ui/window_thread.h"
+#include "tests/job/job_fixture.h"
 #include "tests/manager/child_process.h"
 #include "tests/manager/log_reader.h"
 #include "tests/manager/manager_fakes.h"
@@ -46,7 +46,7 @@ TEST(JobOnWorker, TheWindowThreadAnswersThroughoutAHundredPageJob) {
   WorkerJobRunner jobs(postToWindowThread);
   QtUserInterface dialogs(jobs.stopToken());
   HeldMessages messages(dialogs);
-  PendingDelivery delivery;
+  testing::RecordingDelivery delivery;
   OutputJob job({messages, delivery, tempRoot() + "/program"});
   TwainScanSession session(config, messages, binDir() + "/libostreldsm.so");
   Journal journal;

@@ -10,7 +10,10 @@
 #include "app/ui/obx_dialog.h"
 #include "app/ui/shade_button.h"
 #include "platform/shell_execute.h"
+#include "app/core/held_messages.h"
+#include "app/core/job_runner.h"
 #include "tests/manager/manager_fakes.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_home.h"
 
@@ -47,8 +50,11 @@ TEST(MailIcon, IsTheDefaultMailProgramsOwnElseTheGenericOne) {
   FakeConfiguration configuration(journal);
   FakeCloudAccount cloud(journal);
   FakeFax fax(journal);
+  InlineJobRunner jobs;
+  RecordingUserInterface dialogs;
+  HeldMessages messages(dialogs);
   profiles.configure(1, "MAIL", "eMail");
-  COBXDlg panel({scanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg panel({scanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
   EXPECT_EQ(middle(panel.titleButton(0)->icon()), qRgb(255, 0, 0));
 
   // A desktop entry whose icon file is gone shows the generic picture.

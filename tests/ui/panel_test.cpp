@@ -234,7 +234,7 @@ TEST_F(Panel, TheSecondScannersPanelStandsBesideTheFirst) {
   auto egretManager = platform::ManagerListener::listen("Egret");
   FakeScanner egretScanner(journal);
   egretScanner.name = "Egret";
-  COBXDlg egret(PanelParts{egretScanner, profiles, job, session, configuration, cloud, fax});
+  COBXDlg egret(PanelParts{egretScanner, profiles, job, session, jobs, messages, configuration, cloud, fax});
   COBXDlg& heron = panel();
   // Where each goes when the user brings it up.
   const auto placed = [](COBXDlg& p) {
