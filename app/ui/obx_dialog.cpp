@@ -70,6 +70,10 @@ QIcon buttonIcon(const CButtonSetting* button) {
   return pictureIcon(artwork::Picture::Program);
 }
 
+QString fromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // Long tips wrap at 300 pixels.
 QString tipText(const std::string& tip) {
   if (tip.empty()) return {};
@@ -168,7 +172,7 @@ void COBXDlg::refreshButtons() {
 }
 
 void COBXDlg::showBalloon(std::string_view text) {
-  icon_->showBalloon(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  icon_->showBalloon(fromView(text));
 }
 
 void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
@@ -176,8 +180,7 @@ void COBXDlg::showProgress(int pages) { icon_->showProgress(pages); }
 void COBXDlg::endProgress() { icon_->endProgress(); }
 
 void COBXDlg::showNotice(std::string_view text, const std::string& folder) {
-  icon_->showNotice(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                    QString::fromStdString(folder));
+  icon_->showNotice(fromView(text), QString::fromStdString(folder));
 }
 
 void COBXDlg::showMessage(std::string_view text, MessageKind kind) {
