@@ -26,11 +26,13 @@ namespace ostrel::platform {
 //   - the last good copies of the profile files: they exist to outlive a crash;
 //   - a spool file copied to another file system: its original is removed
 //     right after the copy.
-// Who does not: key-by-key INI writes (a profile save is dozens of them, each its
-// own replacement, and the last good copy covers them), the start-up marker (it
-// means something only while a manager runs), the profile templates (made again
-// when missing) and the scanned files (a flush per page would hold up every
-// batch on a slow disk, and the sheets are still at hand to scan again).
+// Who does not: key-by-key INI writes, the fax result files among them (a
+// profile save is dozens of them, each its own replacement, and the last good
+// copy covers them), profile files copied from a template or a last good copy
+// (the copy stays), the start-up marker (it means something only while a
+// manager runs), the profile templates (made again when missing) and the
+// scanned files (a flush per page would hold up every batch on a slow disk, and
+// the sheets are still at hand to scan again).
 enum class Flush { no, beforeRename };
 
 class StagedFile {
