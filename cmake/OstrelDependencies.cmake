@@ -10,6 +10,7 @@ pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 pkg_check_modules(SANE REQUIRED IMPORTED_TARGET sane-backends)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 find_package(Cups REQUIRED)
 
 find_path(FREEIMAGE_INCLUDE_DIR FreeImage.h REQUIRED)

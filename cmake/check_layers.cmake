@@ -8,6 +8,7 @@ cmake_minimum_required(VERSION 3.25)
 
 set(layers
   "platform|"
+  "net|platform"
   "imaging|platform"
   "faxsvc|platform"
   "chooser|platform"
@@ -60,7 +61,7 @@ endfunction()
 
 set(faults "")
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
-  "${SOURCE_DIR}/platform/*" "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/faxsvc/*" "${SOURCE_DIR}/chooser/*"
+  "${SOURCE_DIR}/platform/*" "${SOURCE_DIR}/net/*" "${SOURCE_DIR}/cloud/*" "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/faxsvc/*" "${SOURCE_DIR}/chooser/*"
   "${SOURCE_DIR}/scanners/*" "${SOURCE_DIR}/app/*" "${SOURCE_DIR}/tools/*")
 foreach(source IN LISTS sources)
   if(NOT source MATCHES "\\.(h|cpp)$")
