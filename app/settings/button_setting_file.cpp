@@ -31,6 +31,9 @@ ButtonReferences ReadButtonSettingSection(CButtonSetting& button, const std::str
   button.server = GetPrivateProfileString(section, "Server", "", path);
   button.id = GetPrivateProfileString(section, "ID", "", path);
   button.subfolderName = GetPrivateProfileInt(section, "SubfolderName", 2, path);
+  button.ftpPort = GetPrivateProfileInt(section, "FtpPort", 0, path);
+  button.ftpAnonymous = GetPrivateProfileInt(section, "FtpAnonymous", 0, path);
+  button.ftpProtocol = GetPrivateProfileString(section, "FtpProtocol", "FTP", path);
   return references;
 }
 
@@ -57,6 +60,9 @@ bool WriteButtonSettingFields(const CButtonSetting& button, const std::string& p
   written &= WritePrivateProfileString(section, "Server", button.server, path);
   written &= WritePrivateProfileString(section, "ID", button.id, path);
   written &= writeInt(section, "SubfolderName", button.subfolderName, path);
+  written &= writeInt(section, "FtpPort", button.ftpPort, path);
+  written &= writeInt(section, "FtpAnonymous", button.ftpAnonymous, path);
+  written &= WritePrivateProfileString(section, "FtpProtocol", button.ftpProtocol, path);
   return written;
 }
 

@@ -93,6 +93,11 @@ struct CButtonSetting {
   int rememberLastFolder = 0;
   std::string server;
   std::string id;              // cloud folder identifier
+  // FTP destinations: 0 is the protocol's own port; the protocol is the text of
+  // the FTP dialog's list ("FTP", "FTPS", "FFTP" for SFTP).
+  int ftpPort = 0;
+  int ftpAnonymous = 0;
+  std::string ftpProtocol = "FTP";
   std::string imageName = "Scan<####>";
   std::string imageFolder;     // expanded when read
 };

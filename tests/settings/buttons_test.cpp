@@ -49,13 +49,17 @@ TEST(Buttons, EveryKeyRoundTripsWithTheProfileSavedAlongside) {
   button.id = "FolderID::abc";
   button.imageName = "Bill<YYYY><####>";
   button.imageFolder = "/srv/scans";
+  button.ftpPort = 2121;
+  button.ftpAnonymous = 1;
+  button.ftpProtocol = "FFTP";
   ASSERT_TRUE(store.SaveButtonSetting(button));
 
   EXPECT_EQ(platform::GetPrivateProfileKeyNames("3", buttonFile()),
             (std::vector<std::string>{
                 "Title", "ScanSetting", "ApplicationSetting", "ImageFolder", "SelectFolder", "SelectName",
                 "ImageName", "FileFormat", "FileFormatProperty", "ScanSide", "PaperSize", "MorePages",
-                "RememberLastFolder", "Account", "Password", "Server", "ID", "SubfolderName"}));
+                "RememberLastFolder", "Account", "Password", "Server", "ID", "SubfolderName",
+                "FtpPort", "FtpAnonymous", "FtpProtocol"}));
   EXPECT_EQ(platform::GetPrivateProfileInt("1", "Resolution", 0, folder() + "ScanSetting.ini"), 600);
   EXPECT_EQ(platform::GetPrivateProfileString("3", "Password", "", buttonFile()),
             EncodePassword("p\u00e4ss word"));
@@ -83,6 +87,9 @@ TEST(Buttons, EveryKeyRoundTripsWithTheProfileSavedAlongside) {
   EXPECT_EQ(loaded.id, "FolderID::abc");
   EXPECT_EQ(loaded.imageName, "Bill<YYYY><####>");
   EXPECT_EQ(loaded.imageFolder, "/srv/scans");
+  EXPECT_EQ(loaded.ftpPort, 2121);
+  EXPECT_EQ(loaded.ftpAnonymous, 1);
+  EXPECT_EQ(loaded.ftpProtocol, "FFTP");
 }
 
 TEST(Buttons, MissingKeysReadDefaultsAndUnknownTitlesFallBack) {
@@ -100,6 +107,8 @@ TEST(Buttons, MissingKeysReadDefaultsAndUnknownTitlesFallBack) {
   EXPECT_EQ(titled.fileFormat, format::kBmp);
   EXPECT_EQ(titled.subfolderName, 2);
   EXPECT_EQ(titled.password, "");
+  EXPECT_EQ(titled.ftpPort, 0);
+  EXPECT_EQ(titled.ftpProtocol, "FTP");
 
   const CButtonSetting& untitled = *store.Button(2);  // unconfigured: no destination
   EXPECT_EQ(untitled.scanSetting, store.FindScanSetting("Photo"));
