@@ -16,6 +16,7 @@
 #include "faxsvc/report_mode.h"
 #include "faxsvc/result_monitor.h"
 #include "faxsvc/send_mode.h"
+#include "faxsvc/spool_base.h"
 #include "faxsvc/spool_watcher.h"
 #include "faxsvc/stop_signal.h"
 #include "platform/environment.h"
@@ -38,7 +39,7 @@ std::optional<Number> numberFromEnvironment(const char* name) {
 
 ServiceOptions ServiceOptions::fromEnvironment() {
   ServiceOptions options;
-  if (const char* folder = std::getenv("OSTREL_FAX_DIR"); folder && *folder) options.programDirectory = folder;
+  options.programDirectory = spoolBaseFolder();
   if (const auto port = numberFromEnvironment<std::uint16_t>("OSTREL_FAX_PORT"); port && *port != 0) {
     options.port = *port;
   }

@@ -19,9 +19,10 @@ struct ServiceOptions {
   std::uint16_t port = kDefaultServerPort;
   Timing timing;
 
-  // The options of the process instance: OSTREL_FAX_DIR, OSTREL_FAX_PORT and
-  // OSTREL_FAX_TICK_MS let tests of the host program keep to their own folder
-  // and server; unset, the service runs as shipped.
+  // The options of the process instance: the folder from spoolBaseFolder()
+  // (which heeds OSTREL_FAX_DIR); OSTREL_FAX_PORT and OSTREL_FAX_TICK_MS let
+  // tests of the host program keep to their own server and time unit; unset,
+  // the service runs as shipped.
   static ServiceOptions fromEnvironment();
 };
 
