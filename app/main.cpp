@@ -21,8 +21,10 @@
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/desktop_delivery.h"
+#include "app/delivery/fax/zelt_fax_service.h"
 #include "app/scan/job/output_job.h"
 #include "app/ui/device_watcher.h"
+#include "app/ui/fax/qt_fax_dialogs.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
 #include "app/ui/qt_printers.h"
@@ -110,12 +112,16 @@ int main(int argc, char** argv) {
   QtUserInterface dialogs(jobs.stopToken());
   HeldMessages ui(dialogs);
   QtPrinters printers;
-  DesktopDelivery delivery({ui, printers, platform::programFolder(), platform::topLevelWindowTitles});
+  // Logging in to the fax service starts its workers; the exit stops them.
+  ZeltFaxService fax;
+  QtFaxDialogs faxDialogs(fax, platform::programFolder(), jobs.stopToken());
+  DesktopDeliveryParts deliveryParts{ui, printers, platform::programFolder(), platform::topLevelWindowTitles};
+  deliveryParts.faxDialogs = &faxDialogs;
+  DesktopDelivery delivery(deliveryParts);
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
   PendingCloudAccountDialog cloudAccount;
-  PendingFaxService fax;
   PendingInstallationTasks installation;
 
   COBXApp app({scanner, profiles, job, installation,

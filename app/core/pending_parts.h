@@ -18,12 +18,6 @@ class PendingCloudAccountDialog : public CloudAccountDialog {
   void requestClose() override {}
 };
 
-class PendingFaxService : public FaxService {
- public:
-  bool started() const override { return false; }
-  void stop() override {}
-};
-
 class PendingInstallationTasks : public InstallationTasks {
  public:
   void startAllManagers() override;

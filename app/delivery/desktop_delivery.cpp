@@ -1,6 +1,7 @@
 #include "app/delivery/desktop_delivery.h"
 
 #include "app/delivery/mail.h"
+#include "platform/activity_log.h"
 
 namespace ostrel {
 
@@ -29,6 +30,14 @@ void DesktopDelivery::mail(std::vector<std::string>& files) {
   mailFiles(files, {parts_.ui, text_, parts_.mailPatience});
 }
 
-void DesktopDelivery::fax(std::vector<std::string>& files) { pending_.fax(files); }
+void DesktopDelivery::fax(std::vector<std::string>& files) {
+  if (parts_.faxDialogs) {
+    faxFiles(files, *parts_.faxDialogs);
+    return;
+  }
+  Log("Fax request not carried out: this program has no fax dialogs; " + std::to_string(files.size()) +
+      " file(s) stay where they are.");
+  files.clear();
+}
 
 }  // namespace ostrel

@@ -1,11 +1,12 @@
 #pragma once
 // The scan job's delivery on a Linux desktop: destination programs started
 // detached, printing through the print system, mail through the mail program.
-// The cloud uploader and the fax dialogs are still pending. Safe to call from
+// Faxes go to the fax dialogs; the cloud uploader is still pending. Safe to call from
 // any thread: what it asks of the user goes through UserInterface and Printers.
 #include <chrono>
 #include <string>
 
+#include "app/delivery/fax/fax_delivery.h"
 #include "app/delivery/pending_delivery.h"
 #include "app/delivery/printing.h"
 #include "app/delivery/program_launch.h"
@@ -22,6 +23,8 @@ struct DesktopDeliveryParts {
   std::string programFolder;
   WindowTitles windowTitles;
   std::chrono::milliseconds mailPatience = std::chrono::seconds(5);
+  // The fax login and send dialogs; without them a fax request is only logged.
+  FaxDialogs* faxDialogs = nullptr;
 };
 
 class DesktopDelivery : public DestinationDelivery {

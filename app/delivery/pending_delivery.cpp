@@ -15,12 +15,4 @@ void PendingDelivery::upload(const CButtonSetting& button, const std::string& pa
       " for account " + quoted(button.account));
 }
 
-void PendingDelivery::fax(std::vector<std::string>& files) {
-  std::string line = "Fax request not carried out (not built yet); " + std::to_string(files.size()) +
-                     " file(s) stay where they are:";
-  for (const std::string& file : files) line += " " + quoted(file);
-  Log(line);
-  files.clear();
-}
-
 }  // namespace ostrel
