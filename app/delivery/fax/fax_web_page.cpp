@@ -1,6 +1,5 @@
 #include "app/delivery/fax/fax_web_page.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
