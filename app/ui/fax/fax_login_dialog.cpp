@@ -65,7 +65,8 @@ CFaxLoginDlg::CFaxLoginDlg(FaxDialogParts parts, std::vector<std::string> docume
   credit_ = readOnlyField(this, "credit");
   number_ = readOnlyField(this, "ownNumber");
   auto* accountBox = new QGroupBox(text("0005", "Account Information"), this);
-  auto* accountForm = new QFormLayout(accountBox);
+  accountForm_ = new QFormLayout(accountBox);
+  QFormLayout* accountForm = accountForm_;
   accountHint_ = new QLabel(text("0019", "Log in to see your credit and fax number."), accountBox);
   accountForm->addRow(accountHint_);
   accountForm->addRow(text("0006", "Credit"), credit_);
@@ -157,7 +158,7 @@ void CFaxLoginDlg::showOutcome(const FaxLoginOutcome& outcome, const std::string
     buyCredit_->setEnabled(true);
     history_->setEnabled(true);
     state_->setText(text("0014", "Logged in."));
-    accountHint_->hide();
+    accountForm_->setRowVisible(accountHint_, false);
     send_->setDefault(true);
     send_->setFocus();
   } else {

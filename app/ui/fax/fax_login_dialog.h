@@ -16,6 +16,7 @@
 #include "app/delivery/fax/zelt_fax_service.h"
 #include "app/settings/localized_text.h"
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -64,6 +65,7 @@ class CFaxLoginDlg : public QDialog {
   QLineEdit* number_;
   QLabel* state_;
   QLabel* accountHint_;
+  QFormLayout* accountForm_;
   QPushButton* login_;
   QPushButton* buyCredit_;
   QPushButton* history_;
