@@ -20,6 +20,7 @@
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
+#include "app/delivery/balloon_relay.h"
 #include "app/delivery/desktop_delivery.h"
 #include "app/scan/job/output_job.h"
 #include "app/ui/device_watcher.h"
@@ -56,7 +57,7 @@ std::string displayPlatforms() {
 }
 
 void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, WorkerJobRunner& jobs, PanelParts parts) {
+                TerminationSignals& caught, WorkerJobRunner& jobs, BalloonRelay& balloons, PanelParts parts) {
   const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
   std::string platformOption = "-platform";
   std::string platforms = displayPlatforms();
@@ -75,6 +76,7 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   COBXDlg panel(parts);
+  balloons.attach(&panel);
   QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
   ManagerInbox inbox(std::move(listener));
   QObject::connect(
@@ -96,6 +98,7 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   // The run ends once a job has ended, but should the loop end otherwise, a job
   // still running must not outlive the windows it reports to.
   jobs.stopAndWait();
+  balloons.attach(nullptr);
 }
 
 }  // namespace
@@ -110,7 +113,13 @@ int main(int argc, char** argv) {
   QtUserInterface dialogs(jobs.stopToken());
   HeldMessages ui(dialogs);
   QtPrinters printers;
-  DesktopDelivery delivery({ui, printers, platform::programFolder(), platform::topLevelWindowTitles});
+  // Uploads end after their job, so their balloons go to the panel directly.
+  BalloonRelay balloons(postToWindowThread);
+  DesktopDelivery delivery({.ui = ui,
+                            .printers = printers,
+                            .programFolder = platform::programFolder(),
+                            .windowTitles = platform::topLevelWindowTitles,
+                            .balloon = [&balloons](std::string text) { balloons.show(std::move(text)); }});
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
@@ -127,7 +136,7 @@ int main(int argc, char** argv) {
     // reached; claimManagerSocket has logged the end.
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
-      runManager(argc, argv, app, std::move(listener), caught, jobs,
+      runManager(argc, argv, app, std::move(listener), caught, jobs, balloons,
                  {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }
