@@ -3,6 +3,7 @@
 // background (UploadQueue), with a log line per file. The local file always
 // stays where the job wrote it. An upload that fails is told in a balloon,
 // since by then the job that made the file has long ended.
+#include <chrono>
 #include <functional>
 #include <string>
 

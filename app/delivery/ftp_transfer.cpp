@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "net/curl_handle.h"
 #include "platform/environment.h"
@@ -174,7 +175,8 @@ FtpUploadResult uploadByFtp(const FtpAccount& account, const std::string& file, 
   // Probe, then store: the name is free unless another client takes it in
   // between, which FTP gives no way to rule out.
   const std::string name = baseName(file);
-  for (int number = 1; number <= 999 && result.remoteName.empty(); ++number) {
+  constexpr int kMostCopies = 999;
+  for (int number = 1; number <= kMostCopies && result.remoteName.empty(); ++number) {
     const std::string candidate = number == 1 ? name : numberedName(name, number);
     const std::optional<bool> taken = session.holds(candidate);
     if (!taken) {
@@ -185,7 +187,7 @@ FtpUploadResult uploadByFtp(const FtpAccount& account, const std::string& file, 
     if (!*taken) result.remoteName = candidate;
   }
   if (result.remoteName.empty()) {
-    result.error = "the names " + name + " to " + numberedName(name, 999) + " are all taken on the server";
+    result.error = "the names " + name + " to " + numberedName(name, kMostCopies) + " are all taken on the server";
     return result;
   }
   const auto size = static_cast<curl_off_t>(info.st_size);

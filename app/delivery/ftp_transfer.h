@@ -9,9 +9,8 @@
 // server with a certificate of its own, and for the tests); SFTP accepts only a
 // server whose host key is in the user's ~/.ssh/known_hosts, and logs in with
 // the user's key (~/.ssh/id_ed25519, id_ecdsa or id_rsa) or the password.
-#include <optional>
-#include <string>
 #include <stop_token>
+#include <string>
 
 #include "app/delivery/ftp_address.h"
 #include "app/settings/profile_records.h"
