@@ -3,23 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/text.h"
+
 namespace ostrel {
 
 namespace {
 
 constexpr int kMaxPort = 65535;
-
-std::string trimmed(const std::string& text) {
-  const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-  auto begin = std::find_if_not(text.begin(), text.end(), blank);
-  auto end = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(begin), blank).base();
-  return std::string(begin, end);
-}
-
-std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
 
 std::optional<int> portNumber(const std::string& text) {
   if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](unsigned char c) {
@@ -67,11 +57,11 @@ FtpProtocol ftpProtocolFromList(const std::string& listText) {
 }
 
 ParsedFtpAddress parseFtpAddress(const std::string& server, int dialogPort, FtpProtocol protocol) {
-  std::string text = trimmed(server);
+  std::string text(platform::trimBlanks(server));
   if (text.empty()) return refused("the button has no server address");
   const std::string quoted = "\"" + text + "\"";
   if (const std::size_t scheme = text.find("://"); scheme != std::string::npos) {
-    const std::string name = lowered(text.substr(0, scheme));
+    const std::string name = platform::asciiLowerCopy(text.substr(0, scheme));
     if (name != "ftp" && name != "ftps" && name != "sftp") {
       return refused("the server address " + quoted + " is not an FTP or SFTP address");
     }

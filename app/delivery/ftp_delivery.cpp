@@ -1,5 +1,7 @@
 #include "app/delivery/ftp_delivery.h"
 
+#include <filesystem>
+
 #include "platform/activity_log.h"
 
 namespace ostrel {
@@ -17,7 +19,7 @@ const char* protocolName(const FtpAccount& account) {
   return "FTP";
 }
 
-std::string nameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+std::string nameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // The first two "%s" of a looked-up text become the values, in one pass, so a
 // value that itself holds "%s" stays as it is. A translation is outside input,

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -17,11 +18,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string baseName(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A probe's answer (FTP reports a file's size and date as header lines) is not wanted.
 std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
@@ -174,7 +170,7 @@ FtpUploadResult uploadByFtp(const FtpAccount& account, const std::string& file, 
 
   // Probe, then store: the name is free unless another client takes it in
   // between, which FTP gives no way to rule out.
-  const std::string name = baseName(file);
+  const std::string name = std::filesystem::path(file).filename().string();
   constexpr int kMostCopies = 999;
   for (int number = 1; number <= kMostCopies && result.remoteName.empty(); ++number) {
     const std::string candidate = number == 1 ? name : numberedName(name, number);
