@@ -20,6 +20,7 @@
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
+#include "app/delivery/balloon_relay.h"
 #include "app/delivery/desktop_delivery.h"
 #include "app/delivery/fax/zelt_fax_service.h"
 #include "app/scan/job/output_job.h"
@@ -58,7 +59,7 @@ std::string displayPlatforms() {
 }
 
 void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, WorkerJobRunner& jobs, PanelParts parts) {
+                TerminationSignals& caught, WorkerJobRunner& jobs, BalloonRelay& balloons, PanelParts parts) {
   const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
   std::string platformOption = "-platform";
   std::string platforms = displayPlatforms();
@@ -77,6 +78,7 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   // The panel is hidden most of the time; only the Exit command ends the run.
   QApplication::setQuitOnLastWindowClosed(false);
   COBXDlg panel(parts);
+  balloons.attach(&panel);
   QObject::connect(&panel, &COBXDlg::runEnded, [] { QCoreApplication::exit(0); });
   ManagerInbox inbox(std::move(listener));
   QObject::connect(
@@ -98,6 +100,7 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   // The run ends once a job has ended, but should the loop end otherwise, a job
   // still running must not outlive the windows it reports to.
   jobs.stopAndWait();
+  balloons.attach(nullptr);
 }
 
 }  // namespace
@@ -115,9 +118,14 @@ int main(int argc, char** argv) {
   // Logging in to the fax service starts its workers; the exit stops them.
   ZeltFaxService fax;
   QtFaxDialogs faxDialogs(fax, platform::programFolder(), jobs.stopToken());
-  DesktopDeliveryParts deliveryParts{ui, printers, platform::programFolder(), platform::topLevelWindowTitles};
-  deliveryParts.faxDialogs = &faxDialogs;
-  DesktopDelivery delivery(deliveryParts);
+  // Uploads end after their job, so their balloons go to the panel directly.
+  BalloonRelay balloons(postToWindowThread);
+  DesktopDelivery delivery({.ui = ui,
+                            .printers = printers,
+                            .programFolder = platform::programFolder(),
+                            .windowTitles = platform::topLevelWindowTitles,
+                            .faxDialogs = &faxDialogs,
+                            .balloon = [&balloons](std::string text) { balloons.show(std::move(text)); }});
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
@@ -133,7 +141,7 @@ int main(int argc, char** argv) {
     // reached; claimManagerSocket has logged the end.
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
-      runManager(argc, argv, app, std::move(listener), caught, jobs,
+      runManager(argc, argv, app, std::move(listener), caught, jobs, balloons,
                  {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }

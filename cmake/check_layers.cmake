@@ -21,9 +21,9 @@ set(layers
   "app/settings|imaging,platform"
   "app/scan|app/settings,scanners/protocol,imaging,platform"
   "app/core|app/scan,app/settings,scanners/protocol,imaging,platform,faxsvc"
-  "app/delivery|app/core,app/scan,app/settings,scanners/protocol,imaging,platform,faxsvc"
-  "app/ui|app/delivery,app/core,app/scan,app/settings,scanners/protocol,imaging,platform,faxsvc"
-  "app|app/ui,app/delivery,app/core,app/scan,app/settings,scanners/protocol,imaging,platform,faxsvc"
+  "app/delivery|app/core,app/scan,app/settings,scanners/protocol,imaging,net,platform,faxsvc"
+  "app/ui|app/delivery,app/core,app/scan,app/settings,scanners/protocol,imaging,net,platform,faxsvc"
+  "app|app/ui,app/delivery,app/core,app/scan,app/settings,scanners/protocol,imaging,net,platform,faxsvc"
   "tools/pagegen|imaging,platform"
   "tools/virtualpages|tools/pagegen,scanners/sourcemanager,imaging,platform"
   "tools/fakefaxd|faxsvc,platform")

@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <stop_token>
 #include <string>
 
 namespace ostrel::net {
@@ -19,6 +20,11 @@ struct CurlListDeleter {
   void operator()(curl_slist* list) const noexcept { curl_slist_free_all(list); }
 };
 using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
+
+struct CurlMultiDeleter {
+  void operator()(CURLM* handle) const noexcept { curl_multi_cleanup(handle); }
+};
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 struct TransferLimits {
   long connectSeconds = 15;
@@ -37,5 +43,31 @@ bool appendLine(CurlList& list, const char* line);
 // A message for the log and the user: libcurl's detail when it left one, else
 // the generic text of the code.
 std::string describeFailure(CURLcode code, const char* errorBuffer);
+
+// Runs transfers one after another on the calling thread, as curl_easy_perform
+// does, keeping their connections for the next one (a probe and then an upload
+// log in once). Unlike curl_easy_perform, a transfer ends at once when stop is
+// requested, whatever it waits for: the connection, a server's greeting or
+// the network. libcurl's progress callback is not called in every one of
+// those waits, so the stop wakes the transfer's poll instead.
+class StoppableTransfers {
+ public:
+  explicit StoppableTransfers(std::stop_token stop);
+  StoppableTransfers(const StoppableTransfers&) = delete;
+  StoppableTransfers& operator=(const StoppableTransfers&) = delete;
+
+  // The transfer's result; CURLE_ABORTED_BY_CALLBACK once stop is requested.
+  CURLcode perform(CURL* handle);
+
+ private:
+  struct Wake {
+    CURLM* multi;
+    void operator()() const noexcept { curl_multi_wakeup(multi); }
+  };
+
+  std::stop_token stop_;
+  CurlMulti multi_;
+  std::stop_callback<Wake> wake_;  // after the handle it wakes
+};
 
 }  // namespace ostrel::net

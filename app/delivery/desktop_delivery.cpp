@@ -6,7 +6,9 @@
 namespace ostrel {
 
 DesktopDelivery::DesktopDelivery(DesktopDeliveryParts parts)
-    : parts_(std::move(parts)), text_(resourceSettingPath(parts_.programFolder)) {}
+    : parts_(std::move(parts)),
+      text_(resourceSettingPath(parts_.programFolder)),
+      ftp_({text_, parts_.balloon, FtpTrust::fromEnvironment()}) {}
 
 void DesktopDelivery::launchWithFile(const CApplicationSetting& destination, const CButtonSetting& button,
                                      const std::string& path) {
@@ -20,6 +22,10 @@ void DesktopDelivery::launchWithList(const CApplicationSetting& destination, con
 
 void DesktopDelivery::upload(const CButtonSetting& button, const std::string& path) {
   pending_.upload(button, path);
+}
+
+void DesktopDelivery::ftpUpload(const CButtonSetting& button, const std::string& path) {
+  ftp_.upload(button, path);
 }
 
 void DesktopDelivery::print(CButtonSetting& button, std::vector<std::string>& files) {

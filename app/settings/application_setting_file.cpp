@@ -9,7 +9,7 @@ namespace ostrel {
 
 bool isDestinationKeyword(std::string_view path) {
   return path == destination::kPrint || path == destination::kMail || path == destination::kGoogle ||
-         path == destination::kFax;
+         path == destination::kFax || path == destination::kFtp;
 }
 
 int ReadApplicationSettingSection(CApplicationSetting& destination, const std::string& path) {

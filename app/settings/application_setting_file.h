@@ -15,7 +15,7 @@ int ReadApplicationSettingSection(CApplicationSetting& destination, const std::s
 // Writes Valid=1 and every key. False when a key could not be written.
 bool WriteApplicationSettingSection(const CApplicationSetting& destination, const std::string& path);
 
-// "PRINT", "MAIL", "GOOGLE" or "FAX": paths that name no program.
+// "PRINT", "MAIL", "GOOGLE", "FAX" or "FTP": paths that name no program.
 bool isDestinationKeyword(std::string_view path);
 
 }  // namespace ostrel

@@ -15,6 +15,7 @@ inline constexpr const char* kPrint = "PRINT";
 inline constexpr const char* kMail = "MAIL";
 inline constexpr const char* kGoogle = "GOOGLE";
 inline constexpr const char* kFax = "FAX";
+inline constexpr const char* kFtp = "FTP";
 }  // namespace destination
 
 struct CScanSetting {

@@ -27,6 +27,7 @@ class StorageOnlyDelivery : public DestinationDelivery {
   void launchWithFile(const CApplicationSetting&, const CButtonSetting&, const std::string&) override {}
   void launchWithList(const CApplicationSetting&, const CButtonSetting&, const std::string&, int) override {}
   void upload(const CButtonSetting&, const std::string&) override {}
+  void ftpUpload(const CButtonSetting&, const std::string&) override {}
   void print(CButtonSetting&, std::vector<std::string>& files) override { files.clear(); }
   void mail(std::vector<std::string>& files) override { files.clear(); }
   void fax(std::vector<std::string>& files) override { files.clear(); }

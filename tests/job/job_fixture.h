@@ -28,11 +28,12 @@ class RecordingDelivery : public DestinationDelivery {
     listLaunches.emplace_back(quotedPaths, pendingCount);
   }
   void upload(const CButtonSetting&, const std::string& path) override { uploads.push_back(path); }
+  void ftpUpload(const CButtonSetting&, const std::string& path) override { ftpUploads.push_back(path); }
   void print(CButtonSetting&, std::vector<std::string>& files) override { printed.push_back(std::exchange(files, {})); }
   void mail(std::vector<std::string>& files) override { mailed.push_back(std::exchange(files, {})); }
   void fax(std::vector<std::string>& files) override { faxed.push_back(std::exchange(files, {})); }
 
-  std::vector<std::string> launches, uploads;
+  std::vector<std::string> launches, uploads, ftpUploads;
   std::vector<std::pair<std::string, int>> listLaunches;
   std::vector<std::vector<std::string>> printed, mailed, faxed;
 };

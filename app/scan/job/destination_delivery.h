@@ -24,6 +24,9 @@ class DestinationDelivery {
                               const std::string& quotedPaths, int pendingCount) = 0;
   // Hands one file to the cloud uploader with the button's account and folder.
   virtual void upload(const CButtonSetting& button, const std::string& path) = 0;
+  // Hands one file to the button's FTP or SFTP server (Server, FtpPort,
+  // FtpProtocol, Account, Password) and returns at once.
+  virtual void ftpUpload(const CButtonSetting& button, const std::string& path) = 0;
 
   // Each of these takes the files of one output and leaves the list empty. The
   // button may learn the default printer's name (kept in its ImageFolder).

@@ -299,6 +299,8 @@ void OutputJob::DeliverFile(const std::string& path) {
     deliveryList_.push_back(path);
   } else if (kind == destination::kGoogle) {
     parts_.delivery.upload(*button_, path);
+  } else if (kind == destination::kFtp) {
+    parts_.delivery.ftpUpload(*button_, path);
   } else {
     parts_.delivery.launchWithFile(*target, *button_, path);
   }
