@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "platform/activity_log.h"
+#include "app/core/button_polling.h"
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
 #include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
+#include "app/core/manager_messages.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
@@ -56,7 +58,7 @@ std::string displayPlatforms() {
 }
 
 void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, WorkerJobRunner& jobs, PanelParts parts) {
+                TerminationSignals& caught, WorkerJobRunner& jobs, ScannerConfig& scannerConfig, PanelParts parts) {
   const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
   std::string platformOption = "-platform";
   std::string platforms = displayPlatforms();
@@ -86,6 +88,12 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel](int signal) {
     Log("Ostrel is asked to end by " + signalName(signal) + ".");
     panel.dispatcher().exit();
+  });
+  // A press read from the scanner's sensors takes the way of a forwarded one.
+  ButtonPolling buttons(scannerConfig, [&panel](int button) {
+    postToWindowThread([&panel, button] {
+      panel.dispatcher().onManagerMessage(manager_message::kButtonEvent, button, 1);
+    });
   });
   DeviceWatcher devices;
   QObject::connect(&devices, &DeviceWatcher::deviceListChanged, &panel,
@@ -127,7 +135,7 @@ int main(int argc, char** argv) {
     // reached; claimManagerSocket has logged the end.
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
-      runManager(argc, argv, app, std::move(listener), caught, jobs,
+      runManager(argc, argv, app, std::move(listener), caught, jobs, scannerConfig,
                  {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }
