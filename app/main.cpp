@@ -18,6 +18,7 @@
 #include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
 #include "app/core/manager_messages.h"
+#include "app/core/manager_state_file.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
@@ -89,6 +90,9 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
     Log("Ostrel is asked to end by " + signalName(signal) + ".");
     panel.dispatcher().exit();
   });
+  ManagerStateFile state(scannerConfig.modelName);
+  panel.dispatcher().setStateObserver(
+      [&state](int eventsHandled, bool jobRunning) { state.write(eventsHandled, jobRunning); });
   // A press read from the scanner's sensors takes the way of a forwarded one.
   ButtonPolling buttons(scannerConfig, [&panel](int button) {
     postToWindowThread([&panel, button] {
