@@ -58,8 +58,14 @@ TEST_F(SensorPresses, ASensorThatTurnsOnWritesTheFilesOfItsButtonOncePerPress) {
   // Held down, the button is one press; released and pressed again, another.
   std::this_thread::sleep_for(600ms);
   EXPECT_EQ(count("Button 3 is clicked."), 1);
+  // Released until the poll has seen it up.
+  const auto readsUp = [&] {
+    const auto log = scanner_->log();
+    return std::count_if(log.begin(), log.end(), [](const BackendEvent& e) { return e.detail == "email=0"; });
+  };
+  const auto upBefore = readsUp();
   scanner_->set("email", 0);
-  std::this_thread::sleep_for(400ms);
+  ASSERT_TRUE(eventually([&] { return readsUp() > upBefore; }));
   scanner_->set("email", 1);
   ASSERT_TRUE(eventually([] { return jobsFinished(3) == 2; }, 60s)) << logText();
 
