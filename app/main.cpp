@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "platform/activity_log.h"
+#include "app/core/button_polling.h"
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
 #include "app/core/held_messages.h"
 #include "app/core/job_runner.h"
+#include "app/core/manager_messages.h"
+#include "app/core/manager_state_file.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
 #include "app/core/stored_profiles.h"
@@ -59,7 +62,8 @@ std::string displayPlatforms() {
 }
 
 void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener listener,
-                TerminationSignals& caught, WorkerJobRunner& jobs, BalloonRelay& balloons, PanelParts parts) {
+                TerminationSignals& caught, WorkerJobRunner& jobs, BalloonRelay& balloons,
+                ScannerConfig& scannerConfig, PanelParts parts) {
   const bool platformChosen = environmentSet("QT_QPA_PLATFORM");
   std::string platformOption = "-platform";
   std::string platforms = displayPlatforms();
@@ -90,6 +94,15 @@ void runManager(int argc, char** argv, COBXApp& app, platform::ManagerListener l
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &panel, [&panel](int signal) {
     Log("Ostrel is asked to end by " + signalName(signal) + ".");
     panel.dispatcher().exit();
+  });
+  ManagerStateFile state(scannerConfig.modelName);
+  panel.dispatcher().setStateObserver(
+      [&state](int eventsHandled, bool jobRunning) { state.write(eventsHandled, jobRunning); });
+  // A press read from the scanner's sensors takes the way of a forwarded one.
+  ButtonPolling buttons(scannerConfig, [&panel](int button) {
+    postToWindowThread([&panel, button] {
+      panel.dispatcher().onManagerMessage(manager_message::kButtonEvent, button, 1);
+    });
   });
   DeviceWatcher devices;
   QObject::connect(&devices, &DeviceWatcher::deviceListChanged, &panel,
@@ -141,7 +154,7 @@ int main(int argc, char** argv) {
     // reached; claimManagerSocket has logged the end.
     if (auto listener = app.claimManagerSocket();
         listener.state() == platform::ManagerListener::State::Listening) {
-      runManager(argc, argv, app, std::move(listener), caught, jobs, balloons,
+      runManager(argc, argv, app, std::move(listener), caught, jobs, balloons, scannerConfig,
                  {scanner, profiles, job, session, jobs, ui, configuration, cloudAccount, fax});
       Log("Ostrel exit.");
     }

@@ -126,6 +126,11 @@ int managerRank(std::string_view scannerName) {
   return rank;
 }
 
+std::string managerStatePath(std::string_view scannerName) {
+  const std::string socket = managerSocketPath(scannerName);
+  return socket.empty() ? std::string() : socket + ".state";
+}
+
 bool findManager(std::string_view scannerName) {
   const int fd = connectToManager(scannerName);
   if (fd < 0) return false;

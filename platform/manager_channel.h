@@ -30,6 +30,10 @@ std::string managerSocketFolder();
 // socket address.
 std::string managerSocketPath(std::string_view scannerName);
 
+// Beside the socket, what the manager shows a button daemon's action of its
+// state (app/core/manager_state_file.h); empty without a socket folder.
+std::string managerStatePath(std::string_view scannerName);
+
 // True when a live manager of the scanner answers.
 bool findManager(std::string_view scannerName);
 

@@ -23,6 +23,16 @@ void ButtonDispatcher::onManagerMessage(std::int32_t message, std::int32_t first
 }
 
 void ButtonDispatcher::onButtonEvent(int button, int kind) {
+  handleButtonEvent(button, kind);
+  ++eventsHandled_;
+  reportState();
+}
+
+void ButtonDispatcher::reportState() {
+  if (stateObserver_) stateObserver_(eventsHandled_, press_ == Press::scanning);
+}
+
+void ButtonDispatcher::handleButtonEvent(int button, int kind) {
   if (button == 0) {
     openConfiguration(0);
     return;
@@ -112,6 +122,7 @@ void ButtonDispatcher::scanOnce(CButtonSetting& button, const PassControl& contr
 
 void ButtonDispatcher::jobEnded(int pages, const std::vector<std::string>& files) {
   press_ = Press::none;
+  reportState();
   parts_.panel.endProgress();
   const std::optional<HeldMessages::Held> held = parts_.messages.take();
   if (parts_.jobs.stopRequested()) {

@@ -8,6 +8,7 @@
 // is refused, and the configuration, which edits the job's records, waits for
 // the job to end.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -61,11 +62,19 @@ class ButtonDispatcher {
   // The number of the last button pressed (0 before any).
   int currentButton() const { return currentButton_; }
 
+  // Told after each button event has been handled and when a job ends: how
+  // many events were handled and whether a job runs. A button daemon's action
+  // waits on it for the scan of its press to end.
+  using StateObserver = std::function<void(int eventsHandled, bool jobRunning)>;
+  void setStateObserver(StateObserver observer) { stateObserver_ = std::move(observer); }
+
  private:
   enum class Press { none, askingAccount, scanning };
 
   void runModal(ModalDialog& dialog, auto&& run);
+  void handleButtonEvent(int button, int kind);
   void takeSide(int kind);
+  void reportState();
   void runJob(CButtonSetting& button, const std::stop_token& stop);
   void scanOnce(CButtonSetting& button, const PassControl& control);
   void jobEnded(int pages, const std::vector<std::string>& files);
@@ -78,6 +87,8 @@ class ButtonDispatcher {
   Press press_ = Press::none;
   std::optional<int> configurationAfterJob_;
   bool presenceCheckAfterJob_ = false;
+  int eventsHandled_ = 0;
+  StateObserver stateObserver_;
 };
 
 }  // namespace ostrel

@@ -3,6 +3,7 @@
 // entry, its driver library and settings files, its abilities, and the busy mark
 // a TWAIN session holds (a button press that arrives through nested event
 // handling during a session must see it).
+#include <functional>
 #include <string>
 
 #include "app/settings/profile_records.h"
@@ -32,6 +33,10 @@ struct ScannerConfig {
   bool busy = false;  // a TWAIN session runs
   std::string resourceFile;
   std::string driverPath;
+  // Told before a session or preview takes the scanner (true) and after it
+  // has let go (false): whatever else holds the device, the manager's button
+  // poller, lets go of it meanwhile. Called on the session's thread.
+  std::function<void(bool claimed)> onClaim;
 
   // Looks the device identifier up among the imaging devices; 1 found, 0 not.
   int FindDriver(const std::string& deviceId);
@@ -51,8 +56,14 @@ struct ScannerConfig {
 // Holds ScannerConfig::busy for the length of a TWAIN session.
 class BusyMark {
  public:
-  explicit BusyMark(ScannerConfig& config) : config_(config) { config_.busy = true; }
-  ~BusyMark() { config_.busy = false; }
+  explicit BusyMark(ScannerConfig& config) : config_(config) {
+    if (config_.onClaim) config_.onClaim(true);
+    config_.busy = true;
+  }
+  ~BusyMark() {
+    config_.busy = false;
+    if (config_.onClaim) config_.onClaim(false);
+  }
   BusyMark(const BusyMark&) = delete;
   BusyMark& operator=(const BusyMark&) = delete;
 

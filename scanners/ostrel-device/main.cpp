@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "platform/environment.h"
+#include "platform/manager_channel.h"
 #include "platform/text.h"
 #include "scanners/ostrel-device/device_registration.h"
+#include "scanners/protocol/button_map.h"
+#include "scanners/sane/button_sensors.h"
 #include "scanners/sane/sane_device.h"
 
 namespace {
@@ -28,6 +31,8 @@ constexpr const char* kUsage =
     "                [--feeder-size WIDTHxLENGTH] [--flatbed-size WIDTHxLENGTH]\n"
     "  ostrel-device add-sane DEVICE_ID SANE_NAME [--replace] [--model MODEL] [--vendor NAME]\n"
     "  ostrel-device sane-list\n"
+    "  ostrel-device sensors DEVICE_ID [--map SENSOR=BUTTON]... [--source poll|scanbd|none]\n"
+    "  ostrel-device scanbd-event SANE_NAME SENSOR\n"
     "  ostrel-device list\n"
     "  ostrel-device remove DEVICE_ID\n"
     "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
@@ -41,7 +46,15 @@ constexpr const char* kUsage =
     "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
     "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
     "19 characters and no line breaks or other control characters. list shows each\n"
-    "device's kind: virtual, SANE and its device, or other.\n";
+    "device's kind: virtual, SANE and its device, or other.\n"
+    "sensors shows the button sensors of a SANE scanner, their values and the button\n"
+    "each stands for, and where its presses come from: poll (its manager reads the\n"
+    "sensors), scanbd, or none. --map sets a sensor's button: 1 to 9, value (a number\n"
+    "sensor's value is the button) or none; --source sets where presses come from.\n"
+    "The sensors cannot be read while a manager or scanbd holds the scanner.\n"
+    "scanbd-event prints DEVICE_ID BUTTON STATE_FILE for scanbd's action script: the\n"
+    "device registered for SANE_NAME, the button its SENSOR stands for and the file\n"
+    "where its manager shows its state.\n";
 
 int usage(const std::string& problem) {
   if (!problem.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problem.c_str());
@@ -187,6 +200,79 @@ int saneList() {
   return 0;
 }
 
+// The SANE scanner registered as deviceId, with its settings.
+std::optional<std::pair<ostrel::ImagingDevice, ostrel::sane::SaneDeviceSettings>> saneDevice(
+    const std::string& deviceId, std::string& problem) {
+  const auto device = ostrel::devicetool::registeredDevice(deviceId);
+  if (!device) {
+    problem = "no device is registered as " + deviceId;
+    return std::nullopt;
+  }
+  const auto settings = ostrel::sane::SaneDeviceSettings::load(ostrel::sane::saneIniBeside(device->driverPath));
+  if (!settings) {
+    problem = deviceId + " is no SANE scanner";
+    return std::nullopt;
+  }
+  return std::make_pair(*device, *settings);
+}
+
+int sensors(const std::vector<std::string_view>& args) {
+  if (args.empty()) return usage("sensors needs DEVICE_ID");
+  std::string problem;
+  const auto found = saneDevice(std::string(args[0]), problem);
+  if (!found) return report({false, problem});
+  const std::string ini = ostrel::scannerIniBeside(found->first.driverPath);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view option = args[i];
+    if (option == "--map" && i + 1 < args.size()) {
+      const std::string_view entry = args[++i];
+      const std::size_t equals = entry.find('=');
+      const auto button = equals == std::string_view::npos ? std::nullopt
+                                                           : ostrel::parseSensorButton(entry.substr(equals + 1));
+      if (!button || equals == 0) return usage("bad --map " + std::string(entry) + " (SENSOR=1..9, value or none)");
+      if (!ostrel::saveSensorButton(ini, entry.substr(0, equals), *button)) return report({false, "cannot write " + ini});
+    } else if (option == "--source" && i + 1 < args.size()) {
+      const auto source = ostrel::parseButtonSource(args[++i]);
+      if (!source) return usage("bad --source (poll, scanbd or none)");
+      if (!ostrel::saveButtonSource(ini, *source)) return report({false, "cannot write " + ini});
+    } else {
+      return usage("unknown or incomplete option " + std::string(option));
+    }
+  }
+  std::string problems;
+  const ostrel::ButtonMap map = ostrel::ButtonMap::load(ini, &problems);
+  if (!problems.empty()) std::fprintf(stderr, "ostrel-device: %s\n", problems.c_str());
+  std::printf("button source: %s\n", ostrel::buttonSourceName(map.source).c_str());
+  std::string error;
+  const auto device = ostrel::sane::SaneDevice::open(found->second.saneName, &error);
+  if (!device) {
+    std::printf("the sensors cannot be read now: %s\n", error.c_str());
+    return 0;
+  }
+  const auto options = ostrel::sane::findSensors(device->options());
+  if (options.empty()) std::printf("the scanner shows no button sensors\n");
+  const auto readings = ostrel::sane::readSensors(*device, options);
+  for (const auto& reading : readings.value_or(std::vector<ostrel::sane::SensorReading>{})) {
+    std::printf("%s\t%s\t%d\t%s\n", reading.name.c_str(), reading.isNumber ? "number" : "switch", reading.value,
+                ostrel::sensorButtonText(map.buttonFor(reading.name)).c_str());
+  }
+  return 0;
+}
+
+int scanbdEvent(const std::vector<std::string_view>& args) {
+  for (const auto& device : ostrel::devicetool::registeredDevices()) {
+    const auto settings = ostrel::sane::SaneDeviceSettings::load(ostrel::sane::saneIniBeside(device.driverPath));
+    if (!settings || settings->saneName != args[0]) continue;
+    const ostrel::ButtonMap map = ostrel::ButtonMap::load(ostrel::scannerIniBeside(device.driverPath));
+    const int button = map.buttonFor(args[1]);
+    if (button < 1) return report({false, "the sensor " + std::string(args[1]) + " of " + device.deviceId + " is no button"});
+    std::printf("%s %d %s\n", device.deviceId.c_str(), button,
+                ostrel::platform::managerStatePath(ostrel::platform::truncateChars(device.description, ostrel::kModelNameMax)).c_str());
+    return 0;
+  }
+  return report({false, "no SANE scanner is registered as " + std::string(args[0])});
+}
+
 int list() {
   for (const auto& device : ostrel::devicetool::registeredDevices()) {
     std::printf("%s\t%s\t%s\t%s\t%s\n", device.deviceId.c_str(), device.description.c_str(),
@@ -206,6 +292,8 @@ int main(int argc, char** argv) {
   if (command == "add-sane") return addSane(args);
   if (command == "sane-list" && args.empty()) return saneList();
   if (command == "list" && args.empty()) return list();
+  if (command == "sensors") return sensors(args);
+  if (command == "scanbd-event" && args.size() == 2) return scanbdEvent(args);
   if (command == "remove" && args.size() == 1) return report(ostrel::devicetool::removeDevice(std::string(args[0])));
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);

@@ -1,6 +1,6 @@
 #pragma once
 // The scanner driver library's C interface: four exports and the ability record
-// GetScannerAbilityEx fills. Shared by the program and the virtual driver.
+// GetScannerAbilityEx fills, and two optional ones for the button sensors. Shared by the program and the virtual driver.
 #include <cstddef>
 #include <cstdint>
 
@@ -24,6 +24,16 @@ static_assert(offsetof(ScannerAbilityRecord, flatbedLength) == 4);
 static_assert(offsetof(ScannerAbilityRecord, feederWidth) == 6);
 static_assert(offsetof(ScannerAbilityRecord, feederLength) == 8);
 
+// One button sensor as ReadButtonSensors reports it.
+struct ButtonSensorRecord {
+  char name[64];      // the sensor's name, NUL-terminated, cut short if longer
+  std::int32_t kind;  // 0 a switch (value 0 or 1), 1 a number
+  std::int32_t value;
+};
+static_assert(sizeof(ButtonSensorRecord) == 72);
+inline constexpr std::int32_t kSensorSwitch = 0;
+inline constexpr std::int32_t kSensorNumber = 1;
+
 namespace ability {
 inline constexpr std::uint8_t kDuplexFeeder = 1u << 2;
 inline constexpr std::uint8_t kFeederMask = 0x70;  // bits 4 to 6
@@ -38,6 +48,13 @@ using InitializeScannerFunction = int();
 // The caller passes the same record twice.
 using GetScannerAbilityExFunction = int(ScannerAbilityRecord* ability, ScannerAbilityRecord* abilityEx);
 using TerminateDriverFunction = void();
+
+// Optional: a driver without them reads no buttons. ReadButtonSensors opens
+// the scanner at its first call and keeps it until ReleaseButtonSensors; it
+// answers the number of sensors (records beyond capacity stay unfilled), or -1
+// when the scanner cannot be reached, which lets it go again.
+using ReadButtonSensorsFunction = int(ButtonSensorRecord* records, int capacity);
+using ReleaseButtonSensorsFunction = void();
 }
 
 }  // namespace ostrel

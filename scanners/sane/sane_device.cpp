@@ -76,6 +76,7 @@ OptionDescription describe(const SANE_Option_Descriptor& option) {
   description.unit = fromSane(option.unit);
   description.active = SANE_OPTION_IS_ACTIVE(option.cap);
   description.settable = SANE_OPTION_IS_SETTABLE(option.cap);
+  description.hardSelect = (option.cap & SANE_CAP_HARD_SELECT) != 0;
   if (option.type == SANE_TYPE_BOOL || option.type == SANE_TYPE_INT || option.type == SANE_TYPE_FIXED) {
     description.valueCount = std::max<int>(1, option.size / static_cast<int>(sizeof(SANE_Word)));
   }

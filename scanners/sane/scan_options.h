@@ -25,6 +25,8 @@ struct OptionDescription {
   OptionUnit unit = OptionUnit::None;
   bool active = true;
   bool settable = true;
+  // Set by hand on the scanner (a button, a knob): the sensors.
+  bool hardSelect = false;
   int valueCount = 1;                // options holding arrays have more
   std::vector<std::string> strings;  // a list of allowed strings
   std::vector<double> numbers;       // a list of allowed numbers

@@ -9,9 +9,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "scanners/protocol/driver_interface.h"
 #include "platform/dynamic_library.h"
+#include "scanners/sane/button_sensors.h"
 #include "scanners/sane/sane_device.h"
 #include "scanners/sane/sane_device_settings.h"
 
@@ -29,6 +31,18 @@ struct Driver {
 
 Driver& driver() {
   static Driver state;
+  return state;
+}
+
+// Between the first ReadButtonSensors and ReleaseButtonSensors: the manager
+// holds the scanner while it is idle, as a button daemon does.
+struct Sensors {
+  std::shared_ptr<SaneDevice> device;
+  std::vector<ostrel::sane::OptionDescription> options;
+};
+
+Sensors& sensors() {
+  static Sensors state;
   return state;
 }
 
@@ -90,5 +104,39 @@ __attribute__((visibility("default"))) void TerminateDriver() {
   driver().device.reset();
   driver().settings.reset();
 }
+
+__attribute__((visibility("default"))) int ReadButtonSensors(ostrel::ButtonSensorRecord* records, int capacity) {
+  try {
+    Sensors& state = sensors();
+    if (!state.device) {
+      const auto settings = SaneDeviceSettings::load(ostrel::sane::saneIniBeside(ownPath()));
+      if (!settings) return -1;
+      state.device = SaneDevice::open(settings->saneName, nullptr);
+      if (!state.device) return -1;
+      state.options = ostrel::sane::findSensors(state.device->options());
+    }
+    const auto readings = ostrel::sane::readSensors(*state.device, state.options);
+    if (!readings) {
+      state = Sensors{};
+      return -1;
+    }
+    const int count = static_cast<int>(readings->size());
+    for (int i = 0; records && i < std::min(count, capacity); ++i) {
+      const auto& reading = (*readings)[static_cast<std::size_t>(i)];
+      ostrel::ButtonSensorRecord& record = records[i];
+      std::memset(record.name, 0, sizeof record.name);
+      std::memcpy(record.name, reading.name.data(), std::min(reading.name.size(), sizeof record.name - 1));
+      record.kind = reading.isNumber ? ostrel::kSensorNumber : ostrel::kSensorSwitch;
+      record.value = reading.value;
+    }
+    return count;
+  } catch (...) {
+    sensors() = Sensors{};
+    return -1;
+  }
+}
+
+// Closes the device and, with the last holder, SANE.
+__attribute__((visibility("default"))) void ReleaseButtonSensors() { sensors() = Sensors{}; }
 
 }  // extern "C"

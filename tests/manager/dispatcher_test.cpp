@@ -304,5 +304,39 @@ TEST_F(Dispatch, ManagerMessagesAreCheckedBeforeTheyAct) {
   EXPECT_THAT(journal, ElementsAre("remove icon", "end run"));
 }
 
+// What a button daemon's action waits on: every event handled is counted, and
+// a job shows as running from its press until its end, also while another
+// press is refused meanwhile.
+TEST(DispatchState, EventsAreCountedAndAJobRunsFromItsPressToItsEnd) {
+  Journal journal;
+  FakeScanner scanner(journal);
+  FakeProfiles profiles(journal);
+  FakeJob job(journal);
+  FakeSession session(journal, scanner);
+  FakeConfiguration configuration(journal);
+  FakeCloudAccount cloud(journal);
+  FakeAbout about(journal);
+  FakePrompt prompt(journal);
+  FakeFax fax(journal);
+  FakePanel panel(journal);
+  RecordingUserInterface dialogs;
+  HeldMessages messages(dialogs);
+  ReportQueue reports;
+  WorkerJobRunner jobs(reports.poster());
+  ButtonDispatcher dispatcher(
+      {scanner, profiles, job, session, jobs, messages, configuration, cloud, about, prompt, fax, panel});
+  std::vector<std::pair<int, bool>> states;
+  dispatcher.setStateObserver([&](int events, bool running) { states.emplace_back(events, running); });
+  profiles.configure(2, "/usr/bin/gimp");
+
+  dispatcher.onButtonEvent(2, 1);
+  dispatcher.onButtonEvent(2, 1);  // refused: the job of the first press runs
+  ASSERT_TRUE(reports.runUntil([&] { return states.size() == 3; }));
+  jobs.stopAndWait();
+  dispatcher.onButtonEvent(0, 1);  // the configuration: no job
+  EXPECT_THAT(states, ElementsAre(std::pair{1, true}, std::pair{2, true}, std::pair{2, false}, std::pair{3, false}));
+  EXPECT_THAT(logMessages(), Contains("Job is canceled due to the scanner is doing with another job."));
+}
+
 }  // namespace
 }  // namespace ostrel
