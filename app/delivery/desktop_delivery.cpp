@@ -1,5 +1,6 @@
 #include "app/delivery/desktop_delivery.h"
 
+#include "app/delivery/cloud_upload.h"
 #include "app/delivery/mail.h"
 
 namespace ostrel {
@@ -18,7 +19,7 @@ void DesktopDelivery::launchWithList(const CApplicationSetting& destination, con
 }
 
 void DesktopDelivery::upload(const CButtonSetting& button, const std::string& path) {
-  pending_.upload(button, path);
+  startUpload(parts_.programFolder, button, path);
 }
 
 void DesktopDelivery::print(CButtonSetting& button, std::vector<std::string>& files) {

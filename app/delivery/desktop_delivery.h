@@ -1,7 +1,7 @@
 #pragma once
 // The scan job's delivery on a Linux desktop: destination programs started
-// detached, printing through the print system, mail through the mail program.
-// The cloud uploader and the fax dialogs are still pending. Safe to call from
+// detached, printing through the print system, mail through the mail program,
+// the cloud through the uploader. The fax dialogs are still pending. Safe to call from
 // any thread: what it asks of the user goes through UserInterface and Printers.
 #include <chrono>
 #include <string>

@@ -10,11 +10,6 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
-void PendingDelivery::upload(const CButtonSetting& button, const std::string& path) {
-  Log("Upload request not carried out (the cloud uploader is not built yet): " + quoted(path) +
-      " for account " + quoted(button.account));
-}
-
 void PendingDelivery::fax(std::vector<std::string>& files) {
   std::string line = "Fax request not carried out (not built yet); " + std::to_string(files.size()) +
                      " file(s) stay where they are:";

@@ -1,6 +1,5 @@
 #pragma once
-// The deliveries still being built, the cloud uploader and the fax dialogs:
-// every request becomes one activity-log line saying what was asked and that it
+// The delivery still being built, the fax dialogs: every request becomes one activity-log line saying what was asked and that it
 // was not carried out. The files are left where they were written, since
 // nothing has taken them.
 #include <string>
@@ -12,7 +11,6 @@ namespace ostrel {
 
 class PendingDelivery {
  public:
-  void upload(const CButtonSetting& button, const std::string& path);
   // Leaves `files` empty.
   void fax(std::vector<std::string>& files);
 };

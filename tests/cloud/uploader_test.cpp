@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/delivery/cloud_upload.h"
 #include "app/settings/password_codec.h"
 #include "platform/activity_log.h"
 #include "tests/cloud/webdav_server.h"
@@ -186,6 +187,58 @@ TEST_F(Uploader, AServerStoppedMidUploadFailsWithALogLineAndTheNextUploadGoesThr
   // The stopped server kept what it had received under the name; the whole
   // file arrives beside it, nothing is overwritten.
   EXPECT_TRUE(sameBytes(file, root_ + "/A/slow (2).pdf"));
+}
+
+// Every Wexford running now: their command lines.
+std::vector<std::string> uploaderCommandLines() {
+  std::vector<std::string> lines;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string line = commandLineOf(std::stoi(name));
+    if (line.find("/Wexford") != std::string::npos) lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(Uploader, TheManagersDeliveryStartsItInTheBackgroundWithThePasswordOnAPipe) {
+  CButtonSetting button;
+  button.account = "u";
+  button.password = secret_;
+  button.server = server_.url();
+  button.id = "FolderID::/B/Sub/";
+  button.imageFolder = "/B/Sub/";
+  const std::string file = makeFile(testing::tempRoot() + "/Scan 0001.pdf", 20u << 20);
+  startUpload(testing::binDir(), button, file);
+  int seen = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!(fs::exists(root_ + "/B/Sub/Scan 0001.pdf") && fs::file_size(root_ + "/B/Sub/Scan 0001.pdf") == (20u << 20)) &&
+         std::chrono::steady_clock::now() < until) {
+    for (const std::string& line : uploaderCommandLines()) {
+      ++seen;
+      EXPECT_EQ(line.find(secret_), std::string::npos);
+      EXPECT_EQ(line.find(EncodePassword(secret_)), std::string::npos);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_GT(seen, 0);
+  ASSERT_TRUE(fs::exists(root_ + "/B/Sub/Scan 0001.pdf"));
+  const std::string log = todaysLog();
+  EXPECT_NE(log.find("Google Docs: -Server " + server_.url() +
+                     " -Account u -Password - -FolderID FolderID::/B/Sub/ -Path \"/B/Sub/\" -File \"" + file +
+                     "\" -Title \"Scan 0001.pdf\""),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find(secret_), std::string::npos);
+}
+
+TEST(UploadCommand, LeavesTheFolderIdentifierOutWhenThereIsNone) {
+  CButtonSetting button;
+  button.account = "me";
+  button.imageFolder = "/A/";
+  EXPECT_EQ(uploadArguments(button, "https://h/", "/tmp/a b/c.pdf"),
+            (std::vector<std::string>{"-Server", "https://h/", "-Account", "me", "-Password", "-", "-Path", "/A/", "-File",
+                                      "/tmp/a b/c.pdf", "-Title", "c.pdf"}));
 }
 
 TEST(UploaderCommandLine, ReadsThePasswordFromStandardInputAndNeedsTheFile) {
