@@ -18,6 +18,7 @@
 #include "app/core/job_runner.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
+#include "app/ui/cloud/google_doc_dialog.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/desktop_delivery.h"
@@ -114,7 +115,8 @@ int main(int argc, char** argv) {
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
-  PendingCloudAccountDialog cloudAccount;
+  QtCloudAccountDialog cloudAccount(platform::programFolder(),
+                                    [&profiles](const CButtonSetting& button) { profiles.saveButton(button); });
   PendingFaxService fax;
   PendingInstallationTasks installation;
 
