@@ -33,7 +33,7 @@ class CGoogleDocDlg : public QDialog {
   QLineEdit* folderField() const { return folder_; }
   QPushButton* browseButton() const { return browse_; }
 
- protected:
+  // OK: writes Server, Account, Password, ID and ImageFolder, in that order.
   void accept() override;
 
  private:
