@@ -32,11 +32,11 @@ struct ClientLibrary {
   FolderWalk walk;
 };
 
-int anchor = 0;
-
 std::optional<ClientLibrary> loadClient() {
+  // Any address inside this library names its file.
+  const void* self = reinterpret_cast<const void*>(&loadClient);
   const std::string path =
-      ostrel::platform::joinPath(ostrel::platform::folderOf(ostrel::platform::modulePathOf(&anchor)), "libMirelle.so");
+      ostrel::platform::joinPath(ostrel::platform::folderOf(ostrel::platform::modulePathOf(self)), "libMirelle.so");
   std::string error;
   auto library = ostrel::platform::DynamicLibrary::open(path, &error);
   if (!library) {
