@@ -21,6 +21,7 @@
 #include "app/core/manager_state_file.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
+#include "app/ui/cloud/google_doc_dialog.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/balloon_relay.h"
@@ -142,7 +143,8 @@ int main(int argc, char** argv) {
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
   PendingConfigurationWindow configuration;
-  PendingCloudAccountDialog cloudAccount;
+  QtCloudAccountDialog cloudAccount(platform::programFolder(),
+                                    [&profiles](const CButtonSetting& button) { profiles.saveButton(button); });
   PendingInstallationTasks installation;
 
   COBXApp app({scanner, profiles, job, installation,

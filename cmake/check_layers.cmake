@@ -11,7 +11,9 @@ set(layers
   "net|platform"
   "imaging|platform"
   "faxsvc|platform"
-  "chooser|platform"
+  "cloud|net,platform"
+  "uploader|cloud,net,app/settings,platform"
+  "chooser|cloud,platform"
   "scanners/protocol|imaging,platform"
   "scanners/sane|imaging,platform"
   "scanners/sourcemanager|scanners/sane,scanners/protocol,imaging,platform"
@@ -28,7 +30,7 @@ set(layers
   "tools/virtualpages|tools/pagegen,scanners/sourcemanager,imaging,platform"
   "tools/fakefaxd|faxsvc,platform")
 # Where Qt may be included.
-set(qt_folders "app/ui" "app")
+set(qt_folders "app/ui" "app" "chooser")
 
 set(folders "")
 foreach(entry IN LISTS layers)
@@ -61,7 +63,7 @@ endfunction()
 
 set(faults "")
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
-  "${SOURCE_DIR}/platform/*" "${SOURCE_DIR}/net/*" "${SOURCE_DIR}/cloud/*" "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/faxsvc/*" "${SOURCE_DIR}/chooser/*"
+  "${SOURCE_DIR}/platform/*" "${SOURCE_DIR}/net/*" "${SOURCE_DIR}/cloud/*" "${SOURCE_DIR}/uploader/*" "${SOURCE_DIR}/imaging/*" "${SOURCE_DIR}/faxsvc/*" "${SOURCE_DIR}/chooser/*"
   "${SOURCE_DIR}/scanners/*" "${SOURCE_DIR}/app/*" "${SOURCE_DIR}/tools/*")
 foreach(source IN LISTS sources)
   if(NOT source MATCHES "\\.(h|cpp)$")

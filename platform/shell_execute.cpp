@@ -165,6 +165,21 @@ bool waitReadable(int fd, Clock::time_point deadline) {
   }
 }
 
+// The pipe's buffer takes the text whole, so this never waits for the program;
+// a program that ended at once must not take the caller down with SIGPIPE.
+void writeInput(UniqueFd& pipe, std::string_view text) {
+  sigset_t pipeSignal, previous;
+  ::sigemptyset(&pipeSignal);
+  ::sigaddset(&pipeSignal, SIGPIPE);
+  ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+  if (writeAll(pipe.get(), text) == EPIPE) {
+    const timespec none{0, 0};
+    ::sigtimedwait(&pipeSignal, nullptr, &none);
+  }
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  pipe.reset();
+}
+
 Started notStarted(std::string reason) {
   Started result;
   result.reason = std::move(reason);
@@ -248,13 +263,18 @@ std::string findOnPath(std::string_view name) {
 }
 
 Started startDetached(const std::string& program, const std::vector<std::string>& arguments,
-                      std::optional<std::chrono::milliseconds> patience) {
+                      std::optional<std::chrono::milliseconds> patience, std::optional<std::string_view> input) {
   const std::string path = executablePath(program);
   if (path.empty()) return notStarted(program + " is not found on PATH");
   if (folderExists(path)) return notStarted(path + " is a folder, not a program");
 
   const std::vector<char*> argv = argumentVector(program, arguments);
-  const UniqueFd devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  UniqueFd devNull, inputWrite;
+  if (input) {
+    makePipe(devNull, inputWrite);
+  } else {
+    devNull = UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  }
   UniqueFd errorRead, errorWrite, statusRead, statusWrite;
   if (!devNull.valid() || !makePipe(errorRead, errorWrite) || (patience && !makePipe(statusRead, statusWrite))) {
     return notStarted(std::string("no descriptors left: ") + std::strerror(errno));
@@ -275,13 +295,16 @@ Started startDetached(const std::string& program, const std::vector<std::string>
   ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   errorWrite.reset();
   statusWrite.reset();
+  devNull.reset();
   if (child < 0) return notStarted(std::string("cannot start a process: ") + std::strerror(forkError));
+
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
 
   int error = 0;
   if (readValue(errorRead.get(), error)) return notStarted(path + ": " + std::strerror(error));
+  if (input) writeInput(inputWrite, *input);
   Started result;
   result.state = Started::State::Running;
   if (patience && waitReadable(statusRead.get(), Clock::now() + *patience) &&

@@ -43,9 +43,13 @@ struct Started {
 // Starts `program` (a path, or a bare name looked up on $PATH) with the
 // arguments, detached. Returns as soon as the program runs (or could not be
 // started). With `patience`, also waits up to that long for the program to end,
-// to learn its exit code; a program still running then is left to run.
+// to learn its exit code; a program still running then is left to run. With
+// `input`, the program's stdin is a pipe that holds that text and then ends
+// (for secrets that must not show in its command line or environment; at most
+// a pipe's buffer, 64 KiB).
 Started startDetached(const std::string& program, const std::vector<std::string>& arguments,
-                      std::optional<std::chrono::milliseconds> patience = std::nullopt);
+                      std::optional<std::chrono::milliseconds> patience = std::nullopt,
+                      std::optional<std::string_view> input = std::nullopt);
 
 // The shell's "execute" of `file` with a parameter string: a program is started
 // with the split parameters; a document, folder or URL is handed to xdg-open,

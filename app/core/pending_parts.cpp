@@ -8,12 +8,6 @@ void PendingConfigurationWindow::run(int button) {
   Log("The configuration window is not available yet (button " + std::to_string(button) + ").");
 }
 
-std::optional<std::string> PendingCloudAccountDialog::run(CButtonSetting&, int number) {
-  Log("The cloud account dialog is not available yet; button " + std::to_string(number) +
-      " is not scanned.");
-  return std::nullopt;
-}
-
 void PendingInstallationTasks::startAllManagers() {
   Log("Starting a manager for every scanner is not available yet.");
 }

@@ -12,12 +12,6 @@ class PendingConfigurationWindow : public ConfigurationWindow {
   void requestClose() override {}
 };
 
-class PendingCloudAccountDialog : public CloudAccountDialog {
- public:
-  std::optional<std::string> run(CButtonSetting& button, int number) override;
-  void requestClose() override {}
-};
-
 class PendingInstallationTasks : public InstallationTasks {
  public:
   void startAllManagers() override;

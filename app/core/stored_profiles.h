@@ -22,6 +22,9 @@ class StoredProfiles : public ButtonProfiles {
   void createOrLoad(const std::string& scannerFolder, int buttonCount) override;
   CButtonSetting* button(int number) override { return store_.Button(number); }
   void release() override { store_.FreeProfiles(); }
+  // Writes one button's record back to ButtonSetting.ini (after its cloud
+  // account was set at a press).
+  bool saveButton(const CButtonSetting& button) { return store_.SaveButtonSetting(button); }
   void showPendingNotices(PanelView& panel) override;
 
  private:

@@ -1,5 +1,6 @@
 #include "app/delivery/desktop_delivery.h"
 
+#include "app/delivery/cloud_upload.h"
 #include "app/delivery/mail.h"
 #include "platform/activity_log.h"
 
@@ -21,7 +22,7 @@ void DesktopDelivery::launchWithList(const CApplicationSetting& destination, con
 }
 
 void DesktopDelivery::upload(const CButtonSetting& button, const std::string& path) {
-  pending_.upload(button, path);
+  startUpload(parts_.programFolder, button, path);
 }
 
 void DesktopDelivery::ftpUpload(const CButtonSetting& button, const std::string& path) {

@@ -1,8 +1,8 @@
 #pragma once
 // The scan job's delivery on a Linux desktop: destination programs started
-// detached, printing through the print system, mail through the mail program.
-// Faxes go to the fax dialogs; FTP uploads run in the background; the cloud
-// uploader is still pending. Safe to call from
+// detached, printing through the print system, mail through the mail program,
+// the cloud through the uploader, FTP uploads in the background, faxes through
+// the fax dialogs. Safe to call from
 // any thread: what it asks of the user goes through UserInterface and Printers.
 #include <chrono>
 #include <functional>
@@ -10,7 +10,6 @@
 
 #include "app/delivery/fax/fax_delivery.h"
 #include "app/delivery/ftp_delivery.h"
-#include "app/delivery/pending_delivery.h"
 #include "app/delivery/printing.h"
 #include "app/delivery/program_launch.h"
 #include "app/scan/job/destination_delivery.h"
@@ -54,7 +53,6 @@ class DesktopDelivery : public DestinationDelivery {
  private:
   DesktopDeliveryParts parts_;
   LocalizedText text_;
-  PendingDelivery pending_;
   FtpDelivery ftp_;  // after the texts it uses; ends its uploads first
 };
 

@@ -93,6 +93,17 @@ TEST_F(DetachedStart, ALingeringProgramDoesNotHoldTheCaller) {
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
+TEST_F(DetachedStart, InputReachesTheProgramOnItsStandardInputOnly) {
+  const Started reading = startDetached("sh", {"-c", "read line; test \"$line\" = secret"}, std::chrono::seconds(20),
+                                        "secret\n");
+  EXPECT_EQ(reading.state, Started::State::Exited);
+  EXPECT_EQ(reading.exitCode, 0);
+  // A program that never reads its input: the caller survives the closed pipe.
+  const Started ignoring = startDetached("true", {}, std::chrono::seconds(20), std::string(4096, 'x'));
+  EXPECT_EQ(ignoring.exitCode, 0);
+  EXPECT_EQ(startDetached("sh", {"-c", "read line; test -z \"$line\""}, std::chrono::seconds(20)).exitCode, 0);
+}
+
 TEST_F(DetachedStart, WaitingGivesTheExitCode) {
   RecordingProgram failing(folder() + "/failing", {.exitCode = 4});
   const Started started = startDetached(failing.path(), {}, std::chrono::seconds(20));

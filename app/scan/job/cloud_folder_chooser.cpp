@@ -5,6 +5,7 @@
 
 #include "platform/activity_log.h"
 #include "platform/dynamic_library.h"
+#include "platform/registry_store.h"
 #include "platform/text.h"
 
 namespace ostrel {
@@ -33,6 +34,14 @@ std::string text(std::vector<char16_t>& units) {
 
 }  // namespace
 
+std::string cloudServerOf(const CButtonSetting& button) {
+  if (!button.server.empty()) return button.server;
+  if (const auto key = platform::RegistryKey::open(platform::Hive::CurrentUser, kCloudSettingsKey)) {
+    if (const auto server = key->text("Server"); server && !server->empty()) return *server;
+  }
+  return kDefaultCloudServer;
+}
+
 CloudFolderChoice chooseCloudFolder(const std::string& libraryPath, const CButtonSetting& button) {
   CloudFolderChoice choice;
   const auto library = platform::DynamicLibrary::open(libraryPath);
@@ -44,7 +53,7 @@ CloudFolderChoice chooseCloudFolder(const std::string& libraryPath, const CButto
     return choice;
   }
 
-  const std::u16string server = platform::utf8ToUtf16(button.server.empty() ? kDefaultCloudServer : button.server);
+  const std::u16string server = platform::utf8ToUtf16(cloudServerOf(button));
   const std::u16string account = platform::utf8ToUtf16(button.account);
   const std::u16string password = platform::utf8ToUtf16(button.password);
   if (login(server.c_str(), server.c_str(), 0, account.c_str(), password.c_str()) != 0) {

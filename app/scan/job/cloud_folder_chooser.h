@@ -15,8 +15,13 @@
 namespace ostrel {
 
 inline constexpr const char* kCloudChooserLibrary = "libDrovel.so";
-// The server a button names when it names none.
+// The server a button names when it names none: the value "Server" of
+// HKEY_CURRENT_USER\Software\Ostrel\Cloud, else this.
 inline constexpr const char* kDefaultCloudServer = "localhost";
+inline constexpr const char* kCloudSettingsKey = "Software\\Ostrel\\Cloud";
+
+// The WebDAV address the button's cloud account lives on.
+std::string cloudServerOf(const CButtonSetting& button);
 
 enum class CloudFolderOutcome {
   libraryMissing,  // the library or one of its two functions is missing
@@ -31,7 +36,7 @@ struct CloudFolderChoice {
   std::string folderId;    // "FolderID::" and the folder's identifier
 };
 
-// Logs in with the button's Server (kDefaultCloudServer when empty), Account and
+// Logs in with the button's server (cloudServerOf), Account and
 // Password, then lets the user choose, starting at the button's ImageFolder and ID.
 CloudFolderChoice chooseCloudFolder(const std::string& libraryPath, const CButtonSetting& button);
 
