@@ -32,7 +32,9 @@ void writeProfiles(int count) {
   std::string buttons;
   for (int n = 1; n <= count; ++n) {
     const std::string destination = n == 2 ? "" : n == 3 ? "Printer" : "Viewer";
-    buttons += "[" + std::to_string(n) + "]\r\nTitle=Button " + std::to_string(n) +
+    // A button without a title has no destination either.
+    const std::string title = n == 2 ? "" : "Button " + std::to_string(n);
+    buttons += "[" + std::to_string(n) + "]\r\nTitle=" + title +
                "\r\nScanSetting=Text\r\nApplicationSetting=" + destination +
                "\r\nImageFolder=/tmp/out" + std::to_string(n) + "/\r\nImageName=Scan<####>\r\nFileFormat=" +
                (n == 3 ? "1" : "64") + "\r\nScanSide=2\r\n";

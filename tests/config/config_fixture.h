@@ -19,7 +19,7 @@ std::string destinationFile();
 // Scan profiles "Text" (section 0), "Photo" (1), "Receipt" (2); destinations
 // "Storage" (no path), "Printer" (PRINT), "Viewer" (/bin/true, multi-page PDF
 // and JPEG), "Docs" (GOOGLE), "eMail" (MAIL); buttons 1 to count, button n
-// titled "Button n" with "Viewer" and "Text", except button 2 without a
+// titled "Button n" with "Viewer" and "Text", except button 2 without title or
 // destination and button 3 printing.
 void writeProfiles(int count = 4);
 void loadProfiles(ProfileStore& store, int count = 4);
