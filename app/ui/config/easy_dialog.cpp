@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -69,10 +68,15 @@ CEasyDlg::CEasyDlg(QWidget* parent, ConfigContext& context, int button)
   format_ = new QComboBox(saving);
   morePages_ = new QCheckBox(text("MorePage", "Ask for more pages when empty"), saving);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* applyButton = buttons->addButton(text("ApplyButton", "Apply"), QDialogButtonBox::ApplyRole);
-  QPushButton* back = buttons->addButton(text("BackButton", "&Back"), QDialogButtonBox::RejectRole);
-  QPushButton* finish = buttons->addButton(text("NextButton", "&Finish"), QDialogButtonBox::AcceptRole);
+  // Apply apart on the left; Back and Finish in wizard order on the right.
+  auto* applyButton = new QPushButton(text("ApplyButton", "Apply"), this);
+  auto* back = new QPushButton(text("BackButton", "&Back"), this);
+  auto* finish = new QPushButton(text("NextButton", "&Finish"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(applyButton);
+  buttons->addStretch(1);
+  buttons->addWidget(back);
+  buttons->addWidget(finish);
   for (QPushButton* plain : {applyButton, back, browse_, naming_}) plain->setAutoDefault(false);
   finish->setDefault(true);
 
@@ -129,7 +133,7 @@ CEasyDlg::CEasyDlg(QWidget* parent, ConfigContext& context, int button)
   layout->addLayout(top);
   layout->addWidget(preferences);
   layout->addWidget(saving);
-  layout->addWidget(buttons);
+  layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   const QWidget* order[] = {number_,  title_,        destination_, profile_, paper_,  front_,

@@ -1,5 +1,6 @@
 #include "app/ui/config/naming_menu.h"
 
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -10,6 +11,8 @@ namespace ostrel {
 std::unique_ptr<QMenu> makeNamingMenu(QLineEdit& field, const LocalizedText& texts) {
   auto menu = std::make_unique<QMenu>();
   menu->setObjectName(QStringLiteral("namingMenu"));
+  // The item texts line their descriptions up with blanks.
+  menu->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   for (const NamingToken& token : namingTokens()) {
     // "&" in the tokens' texts is a plain character, not a mnemonic.
     QString label = QString::fromStdString(texts("Menu", token.key, token.english));
