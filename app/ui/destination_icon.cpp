@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "app/core/button_appearance.h"
+#include "app/core/configuration/program_icon.h"
 #include "app/ui/artwork.h"
 #include "app/ui/mail_program_icon.h"
 
@@ -34,8 +35,15 @@ QIcon destinationIconOf(const CButtonSetting* button, int size) {
     case DestinationIcon::Program: {
       const std::string& path = button->applicationSetting->path;
       if (path.empty()) return pictureIcon(artwork::Picture::Storage, size);
-      // Desktop icon themes name a program's icon after its executable.
-      const QString name = QFileInfo(QString::fromStdString(path)).completeBaseName();
+      // The program's desktop entry names its icon; without one, icon themes
+      // name a program's icon after its executable.
+      const std::string entryIcon = programDesktopIcon(path);
+      if (!entryIcon.empty() && QFileInfo(QString::fromStdString(entryIcon)).isAbsolute()) {
+        const QString file = QString::fromStdString(entryIcon);
+        return QFileInfo::exists(file) ? QIcon(file) : pictureIcon(artwork::Picture::Program, size);
+      }
+      const QString name = entryIcon.empty() ? QFileInfo(QString::fromStdString(path)).completeBaseName()
+                                             : QString::fromStdString(entryIcon);
       return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : pictureIcon(artwork::Picture::Program, size);
     }
   }

@@ -1,8 +1,8 @@
 #pragma once
 // The icon of a button's destination, as the panel and the configuration
 // window show it: our own pictures for no destination, printing, storage,
-// cloud and fax, the mail program's icon for mail, and a program's theme icon
-// (named after its executable) where the desktop has one.
+// cloud and fax, the mail program's icon for mail, and a program's icon from
+// its desktop entry, else the theme icon named after its executable.
 #include <QIcon>
 
 #include "app/settings/profile_records.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include "app/ui/config/easy_dialog.h"
 #include "app/ui/config/naming_menu.h"
 #include "tests/config/config_fixture.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_home.h"
 
 namespace ostrel {
@@ -91,6 +93,28 @@ TEST(ConfigWindow, PresetChoosesTheButtonAndShowsItsDestination) {
   EXPECT_EQ(edited, 3);
   EXPECT_TRUE(third.isVisible());  // back from easy mode
   EXPECT_EQ(third.result(), QDialog::Rejected);
+}
+
+TEST(ConfigWindow, ProgramIconComesFromTheDesktopEntryThatStartsIt) {
+  const ScopedEnvironment dataHome("XDG_DATA_HOME", nullptr);
+  const ScopedEnvironment dataDirs("XDG_DATA_DIRS", tempRoot() + "/nothing");
+  ConfigSetup setup;
+  ConfigContext context = setup.context();
+  const auto middle = [](const CConfigDlg& dialog) {
+    return dialog.findChild<QLabel*>("destinationIcon")->pixmap().toImage().pixel(16, 16);
+  };
+  CConfigDlg generic(nullptr, context, 1);  // "Viewer" starts /bin/true, no entry yet
+  const QRgb genericPixel = middle(generic);
+
+  QImage red(32, 32, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  const std::string icon = writeFile(tempRoot() + "/icons/viewer.png", "");
+  ASSERT_TRUE(red.save(QString::fromStdString(icon)));
+  writeFile(tempRoot() + "/home/.local/share/applications/org.example.Viewer.desktop",
+            "[Desktop Entry]\nType=Application\nName=Viewer\nIcon=" + icon + "\nExec=\"/usr/bin/true\" %F\n");
+  CConfigDlg fromEntry(nullptr, context, 1);
+  EXPECT_EQ(middle(fromEntry), qRgb(255, 0, 0));
+  EXPECT_NE(genericPixel, qRgb(255, 0, 0));
 }
 
 TEST(ConfigWindow, CloseRequestWhileTheEasyDialogIsOpenClosesBoth) {
