@@ -315,6 +315,45 @@ TEST(EasyDialog, CloudBrowseWithoutTheChooserLibrarySaysSo) {
   EXPECT_EQ(setup.cloud.opened, 0);
 }
 
+TEST(EasyDialog, CloudBrowseAsksForAnAccountLogsInAndTakesTheChosenFolder) {
+  ConfigSetup setup;
+  ConfigContext context = setup.context();
+  context.programFolder = OSTREL_TEST_CHOOSER_DIR;
+  CButtonSetting& button = *setup.store.Button(1);
+  CEasyDlg dialog(nullptr, context, 1);
+  dialog.show();
+  choose(child<QComboBox>(dialog, "destination"), "Docs");
+  auto* folder = child<QLineEdit>(dialog, "folder");
+  auto* browse = child<QPushButton>(dialog, "browse");
+
+  SeenMessage noAccount;
+  answerNextMessage(noAccount, &dialog);
+  browse->click();
+  EXPECT_EQ(noAccount.text, "Please configure your username and password!");
+  EXPECT_EQ(setup.cloud.opened, 1);
+
+  button.account = "someone";
+  button.password = "wrong";
+  folder->setText("/before/");
+  SeenMessage refused;
+  answerNextMessage(refused, &dialog);
+  browse->click();
+  EXPECT_EQ(refused.text, "Login Google docs failed.");
+  EXPECT_EQ(folder->text(), "/before/");
+
+  button.password = "right";
+  browse->click();
+  EXPECT_EQ(folder->text(), "\\Work\\Invoices\\");
+  EXPECT_EQ(button.id, "FolderID::0B7x");  // set after the folder text, so it stays
+  dialog.apply();
+  EXPECT_EQ(iniValue(buttonFile(), "1", "ID"), "FolderID::0B7x");
+
+  folder->setText("cancel");  // the stand-in's way of leaving the chooser
+  browse->click();
+  EXPECT_EQ(folder->text(), "");
+  EXPECT_EQ(button.id, "");
+}
+
 TEST(EasyDialog, ExactDestinationNameWinsOverAnEarlierOneItStarts) {
   ConfigSetup setup;
   setup.store.FindApplicationSetting("Printer")->title = "Viewer Old";
