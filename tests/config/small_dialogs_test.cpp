@@ -4,16 +4,20 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <filesystem>
 
 #include "app/ui/config/file_name_dialog.h"
+#include "app/ui/config/folder_browser.h"
 #include "app/ui/config/ftp_dialog.h"
 #include "app/ui/config/jpeg_setting_dialog.h"
 #include "app/ui/config/pdf_setting_dialog.h"
+#include "platform/environment.h"
 #include "tests/config/config_fixture.h"
 #include "tests/support/temp_home.h"
 
@@ -149,6 +153,25 @@ TEST(FtpDialog, EveryFieldIsStoredAndShownAgainOnReopening) {
   EXPECT_TRUE(editFtpSettings(nullptr, button, noTexts()));
   EXPECT_EQ(button.ftpPort, 0);  // empty: the protocol's own port
   EXPECT_EQ(button.ftpAnonymous, 1);
+}
+
+TEST(FolderBrowser, OpensAtTheExpandedFieldAndGivesTheChoiceATrailingSeparator) {
+  const std::string documents = platform::documentsFolder();
+  std::filesystem::create_directories(documents + "/Ostrel/Bills");
+  QString startedAt;
+  whenModalOpens([&](QWidget* modal) {
+    auto* files = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(files, nullptr);
+    startedAt = files->directory().absolutePath();
+    files->selectFile(QString::fromStdString(documents + "/Ostrel/Bills"));
+    QMetaObject::invokeMethod(files, "accept");
+  });
+  const auto chosen = browseForFolder(nullptr, "Choose the path:", "%MYDOCUMENTS%/Ostrel/");
+  EXPECT_EQ(startedAt.toStdString(), documents + "/Ostrel");
+  EXPECT_EQ(chosen, documents + "/Ostrel/Bills/");
+
+  whenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  EXPECT_EQ(browseForFolder(nullptr, "Choose the path:", "/"), std::nullopt);
 }
 
 TEST(SmallDialogs, TextsComeFromTheTextsFileWithTheirKeys) {
