@@ -28,6 +28,7 @@
 #include "app/delivery/desktop_delivery.h"
 #include "app/delivery/fax/zelt_fax_service.h"
 #include "app/scan/job/output_job.h"
+#include "app/ui/config/config_dialog_window.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/fax/qt_fax_dialogs.h"
 #include "app/ui/manager_inbox.h"
@@ -142,9 +143,9 @@ int main(int argc, char** argv) {
                             .balloon = [&balloons](std::string text) { balloons.show(std::move(text)); }});
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
-  PendingConfigurationWindow configuration;
   QtCloudAccountDialog cloudAccount(platform::programFolder(),
                                     [&profiles](const CButtonSetting& button) { profiles.saveButton(button); });
+  QtConfigurationWindow configuration(profiles.store(), scannerConfig, platform::programFolder(), cloudAccount);
   PendingInstallationTasks installation;
 
   COBXApp app({scanner, profiles, job, installation,

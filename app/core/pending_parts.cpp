@@ -4,10 +4,6 @@
 
 namespace ostrel {
 
-void PendingConfigurationWindow::run(int button) {
-  Log("The configuration window is not available yet (button " + std::to_string(button) + ").");
-}
-
 void PendingInstallationTasks::startAllManagers() {
   Log("Starting a manager for every scanner is not available yet.");
 }

@@ -6,12 +6,6 @@
 
 namespace ostrel {
 
-class PendingConfigurationWindow : public ConfigurationWindow {
- public:
-  void run(int button) override;
-  void requestClose() override {}
-};
-
 class PendingInstallationTasks : public InstallationTasks {
  public:
   void startAllManagers() override;

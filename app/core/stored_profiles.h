@@ -26,6 +26,8 @@ class StoredProfiles : public ButtonProfiles {
   // account was set at a press).
   bool saveButton(const CButtonSetting& button) { return store_.SaveButtonSetting(button); }
   void showPendingNotices(PanelView& panel) override;
+  // The records, for the configuration window that edits them.
+  ProfileStore& store() { return store_; }
 
  private:
   std::string programFolder_;
