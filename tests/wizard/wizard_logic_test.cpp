@@ -194,14 +194,21 @@ TEST(WizardPreview, ShrinkAveragesAndKeepsProportions) {
 TEST(WizardPreview, OutlineScaledAndPushedBackInside) {
   PreviewValues values;
   values.areaWidth = 2550, values.areaHeight = 3300;
-  const AreaOutline outline = areaOutline(values, 2550, 4200, 300, 420);
+  // Without an image the window's height holds the 14-inch length.
+  const AreaOutline outline = areaOutline(values, 2550, 4200, 0.0, 300, 420);
   EXPECT_EQ(outline.left, 0);
   EXPECT_EQ(outline.right, 420 * 2550 / 4200 - 1);
   EXPECT_EQ(outline.bottom, 420 * 3300 / 4200 - 1);
+  // With an image drawn at 0.25 window pixels per 100-dpi pixel, the outline
+  // follows the image, not the window's height.
+  const AreaOutline onImage = areaOutline(values, 2550, 4200, 0.25 * 100 / 300, 300, 420);
+  EXPECT_EQ(onImage.right, 212 - 1);
+  EXPECT_EQ(onImage.bottom, 275 - 1);
   values.areaLeft = 2000;
-  const AreaOutline pushed = areaOutline(values, 2550, 4200, 300, 420);
+  const AreaOutline pushed = areaOutline(values, 2550, 4200, 0.0, 300, 420);
   EXPECT_EQ(pushed.right, 299);
   EXPECT_LT(pushed.areaLeft, 2000);
+  EXPECT_GE(pushed.left, 0);
 }
 
 TEST(WizardSteps, NextBackAndClose) {

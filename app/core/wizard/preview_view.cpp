@@ -95,31 +95,35 @@ double previewScale(int imageWidth, int dpi, int clientWidth, int clientHeight) 
   return std::min(static_cast<double>(clientWidth) / imageWidth, clientHeight / fullHeight);
 }
 
-AreaOutline areaOutline(const PreviewValues& values, int maxWidth, int maxLength, int clientWidth,
-                        int clientHeight) {
-  constexpr long long kLongestPage = 4200;  // 14 inches
-  const long long full = maxLength > 0 ? std::min<long long>(maxLength, kLongestPage) : kLongestPage;
-  const long long h = std::max(1, clientHeight);
-  const long long width = maxWidth > 0 ? std::min(values.areaWidth, maxWidth) : values.areaWidth;
-  const long long height = maxLength > 0 ? std::min(values.areaHeight, maxLength) : values.areaHeight;
+double outlineScaleWithoutImage(int maxLength, int clientHeight) {
+  constexpr int kLongestPage = 4200;  // 14 inches
+  const int full = maxLength > 0 ? std::min(maxLength, kLongestPage) : kLongestPage;
+  return static_cast<double>(std::max(1, clientHeight)) / full;
+}
+
+AreaOutline areaOutline(const PreviewValues& values, int maxWidth, int maxLength, double pixelsPerUnit,
+                        int clientWidth, int clientHeight) {
+  const double scale = pixelsPerUnit > 0 ? pixelsPerUnit : outlineScaleWithoutImage(maxLength, clientHeight);
+  const int width = maxWidth > 0 ? std::min(values.areaWidth, maxWidth) : values.areaWidth;
+  const int height = maxLength > 0 ? std::min(values.areaHeight, maxLength) : values.areaHeight;
   AreaOutline outline;
   outline.areaLeft = values.areaLeft;
   outline.areaTop = values.areaTop;
-  outline.left = static_cast<int>(values.areaLeft * h / full);
-  outline.top = static_cast<int>(values.areaTop * h / full);
-  outline.right = static_cast<int>(h * (values.areaLeft + width) / full - 1);
-  outline.bottom = static_cast<int>(h * (values.areaTop + height) / full - 1);
+  outline.left = static_cast<int>(values.areaLeft * scale);
+  outline.top = static_cast<int>(values.areaTop * scale);
+  outline.right = static_cast<int>(scale * (values.areaLeft + width)) - 1;
+  outline.bottom = static_cast<int>(scale * (values.areaTop + height)) - 1;
   if (outline.right >= clientWidth) {
     const int span = outline.right - outline.left;
     outline.right = clientWidth - 1;
-    outline.left = outline.right - span;
-    outline.areaLeft = static_cast<int>(outline.left * full / h);
+    outline.left = std::max(0, outline.right - span);
+    outline.areaLeft = static_cast<int>(outline.left / scale);
   }
   if (outline.bottom >= clientHeight) {
     const int span = outline.bottom - outline.top;
     outline.bottom = clientHeight - 1;
-    outline.top = outline.bottom - span;
-    outline.areaTop = static_cast<int>(outline.top * full / h);
+    outline.top = std::max(0, outline.bottom - span);
+    outline.areaTop = static_cast<int>(outline.top / scale);
   }
   return outline;
 }

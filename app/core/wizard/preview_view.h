@@ -47,9 +47,12 @@ struct AreaOutline {
   int left = 0, top = 0, right = 0, bottom = 0;
   int areaLeft = 0, areaTop = 0;
 };
-// fullScale: the scanner's largest length, at most 14 inches (4200); the area's
-// size is first limited to the scanner's largest width and length.
-AreaOutline areaOutline(const PreviewValues& values, int maxWidth, int maxLength, int clientWidth,
-                        int clientHeight);
+// The area's size is first limited to the scanner's largest width and length.
+// pixelsPerUnit: window pixels per 1/300 inch, the scale the preview image is
+// drawn at, so the outline lies on the page it frames; without an image, the
+// window's height holds the scanner's largest length, at most 14 inches.
+AreaOutline areaOutline(const PreviewValues& values, int maxWidth, int maxLength, double pixelsPerUnit,
+                        int clientWidth, int clientHeight);
+double outlineScaleWithoutImage(int maxLength, int clientHeight);
 
 }  // namespace ostrel::wizard

@@ -68,9 +68,13 @@ CAdv4Dlg::CAdv4Dlg(WizardContext& context, QWidget* parent)
   dropout_->setObjectName(QStringLiteral("dropout"));
   dropoutList_ = new QComboBox(dropoutGroup);
   dropoutList_->setObjectName(QStringLiteral("dropoutList"));
-  auto* dropoutLayout = new QGridLayout(dropoutGroup);
-  dropoutLayout->addWidget(dropout_, 0, 0);
-  dropoutLayout->addWidget(dropoutList_, 0, 1, 1, 3);
+  auto* dropoutRow = new QHBoxLayout;
+  dropoutRow->addWidget(dropout_);
+  dropoutRow->addWidget(dropoutList_, 1);
+  auto* colourGrid = new QGridLayout;
+  auto* dropoutLayout = new QVBoxLayout(dropoutGroup);
+  dropoutLayout->addLayout(dropoutRow);
+  dropoutLayout->addLayout(colourGrid);
   const std::pair<const char*, const char*> channels[] = {
       {"DropoutRed", "Red"}, {"DropoutGreen ", "Green"}, {"DropoutBlue", "Blue"}};
   const int values[] = {scan.dropRed, scan.dropGreen, scan.dropBlue};
@@ -80,8 +84,9 @@ CAdv4Dlg::CAdv4Dlg(WizardContext& context, QWidget* parent)
     colours_[static_cast<std::size_t>(c)] = spin;
     auto* label = new QLabel(text(channels[c].first, channels[c].second), dropoutGroup);
     label->setBuddy(spin->field());
-    dropoutLayout->addWidget(label, 1, c);
-    dropoutLayout->addWidget(spin, 2, c);
+    colourGrid->addWidget(label, 0, c);
+    colourGrid->addWidget(spin, 1, c);
+    colourGrid->setColumnStretch(c, 1);
     connect(spin->field(), &QLineEdit::textEdited, this, &CAdv4Dlg::refreshPreview);
     connect(spin, &SpinField::stepped, this, &CAdv4Dlg::refreshPreview);
   }

@@ -90,7 +90,8 @@ void CImageWnd::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(QRectF(QPointF(0, 0), drawn), shown_);
 
-  const wizard::AreaOutline outline = wizard::areaOutline(values_, maxWidth_, maxLength_, width(), height());
+  const wizard::AreaOutline outline =
+      wizard::areaOutline(values_, maxWidth_, maxLength_, scale * shownDpi_ / 300.0, width(), height());
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(QColor(255, 0, 0), 0));
   painter.setBrush(Qt::NoBrush);
