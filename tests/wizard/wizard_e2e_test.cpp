@@ -18,6 +18,7 @@
 #include "app/ui/wizard/adv4_page.h"
 #include "app/ui/wizard/advanced_wizard.h"
 #include "imaging/format_codes.h"
+#include "platform/environment.h"
 #include "platform/ini_file.h"
 #include "tests/manager/obx_processes.h"
 #include "tests/writers/decoding.h"
