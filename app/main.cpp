@@ -22,6 +22,7 @@
 #include "app/scan/twain/twain_scan_session.h"
 #include "app/delivery/desktop_delivery.h"
 #include "app/scan/job/output_job.h"
+#include "app/ui/config/config_dialog_window.h"
 #include "app/ui/device_watcher.h"
 #include "app/ui/manager_inbox.h"
 #include "app/ui/obx_dialog.h"
@@ -113,8 +114,8 @@ int main(int argc, char** argv) {
   DesktopDelivery delivery({ui, printers, platform::programFolder(), platform::topLevelWindowTitles});
   OutputJob job({ui, delivery, platform::programFolder()});
   TwainScanSession session(scannerConfig, ui);
-  PendingConfigurationWindow configuration;
   PendingCloudAccountDialog cloudAccount;
+  QtConfigurationWindow configuration(profiles.store(), scannerConfig, platform::programFolder(), cloudAccount);
   PendingFaxService fax;
   PendingInstallationTasks installation;
 

@@ -6,12 +6,6 @@
 
 namespace ostrel {
 
-class PendingConfigurationWindow : public ConfigurationWindow {
- public:
-  void run(int button) override;
-  void requestClose() override {}
-};
-
 class PendingCloudAccountDialog : public CloudAccountDialog {
  public:
   std::optional<std::string> run(CButtonSetting& button, int number) override;

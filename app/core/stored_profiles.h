@@ -23,6 +23,8 @@ class StoredProfiles : public ButtonProfiles {
   CButtonSetting* button(int number) override { return store_.Button(number); }
   void release() override { store_.FreeProfiles(); }
   void showPendingNotices(PanelView& panel) override;
+  // The records, for the configuration window that edits them.
+  ProfileStore& store() { return store_; }
 
  private:
   std::string programFolder_;

@@ -45,7 +45,7 @@ bool WriteButtonSettingFields(const CButtonSetting& button, const std::string& p
   bool written = WritePrivateProfileString(section, "ScanSetting", titleOf(button.scanSetting), path);
   written &=
       WritePrivateProfileString(section, "ApplicationSetting", titleOf(button.applicationSetting), path);
-  written &= WritePrivateProfileString(section, "ImageFolder", button.imageFolder, path);
+  written &= WritePrivateProfileString(section, "ImageFolder", PortableProfilePath(button.imageFolder), path);
   written &= writeInt(section, "SelectFolder", button.selectFolder, path);
   written &= writeInt(section, "SelectName", button.selectName, path);
   written &= WritePrivateProfileString(section, "ImageName", button.imageName, path);

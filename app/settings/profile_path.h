@@ -14,6 +14,11 @@ inline constexpr std::string_view kMyDocumentsMarker = "%MYDOCUMENTS%";
 // variables expanded. The result is not cut: a cut path would name another folder.
 std::string ExpandProfilePath(std::string_view value);
 
+// The stored form of a folder: one at or under the documents folder gets the
+// marker in place of the documents folder, so the file suits any user; any
+// other folder is kept as it is. ExpandProfilePath turns it back.
+std::string PortableProfilePath(std::string_view folder);
+
 // The documents folder followed by "/Ostrel/": where output goes by default.
 std::string defaultFolderBase();
 

@@ -2,19 +2,18 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
-#include "app/core/button_appearance.h"
 #include "app/core/command_line.h"
 #include "app/core/localized_text.h"
 #include "app/ui/artwork.h"
+#include "app/ui/destination_icon.h"
 #include "app/ui/led_display.h"
-#include "app/ui/mail_program_icon.h"
+#include "app/core/button_appearance.h"
 #include "app/ui/notification_icon.h"
 #include "app/ui/png_button.h"
 #include "app/ui/qt_user_interface.h"
@@ -32,43 +31,6 @@ constexpr int kIconSize = 26;
 constexpr int kStripHeight = 50;
 const QPoint kUpArrowAt(30, 205);
 const QPoint kDownArrowAt(100, 205);
-
-QIcon pictureIcon(artwork::Picture picture) {
-  QIcon icon;
-  for (const int size : {kIconSize, kIconSize * 2}) {
-    icon.addPixmap(QPixmap::fromImage(artwork::picture(picture, size)));
-  }
-  return icon;
-}
-
-// A theme icon when the desktop has one by that name, else our own picture.
-QIcon themedIcon(const QString& name, artwork::Picture fallback) {
-  return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : pictureIcon(fallback);
-}
-
-QIcon buttonIcon(const CButtonSetting* button) {
-  if (!button) return pictureIcon(artwork::Picture::NoDestination);
-  switch (destinationIcon(*button)) {
-    case DestinationIcon::None:
-      return pictureIcon(artwork::Picture::NoDestination);
-    case DestinationIcon::Printer:
-      return pictureIcon(artwork::Picture::Printer);
-    case DestinationIcon::Mail:
-      return mailProgramIcon(pictureIcon(artwork::Picture::Program));
-    case DestinationIcon::Cloud:
-      return pictureIcon(artwork::Picture::Cloud);
-    case DestinationIcon::Fax:
-      return pictureIcon(artwork::Picture::Fax);
-    case DestinationIcon::Program: {
-      const std::string& path = button->applicationSetting->path;
-      if (path.empty()) return pictureIcon(artwork::Picture::Storage);
-      // Desktop icon themes name a program's icon after its executable.
-      return themedIcon(QFileInfo(QString::fromStdString(path)).completeBaseName(),
-                        artwork::Picture::Program);
-    }
-  }
-  return pictureIcon(artwork::Picture::Program);
-}
 
 QString fromView(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -166,7 +128,7 @@ void COBXDlg::refreshButtons() {
   for (int i = 0; i < kMaxButtons; ++i) {
     const CButtonSetting* button = parts_.profiles.button(i + 1);
     titles_[i]->setText(button ? QString::fromStdString(button->title) : QString());
-    titles_[i]->setIcon(buttonIcon(button));
+    titles_[i]->setIcon(destinationIconOf(button, kIconSize));
     titles_[i]->setToolTipTexts(button ? tipText(buttonTooltip(*button)) : QString());
   }
 }
