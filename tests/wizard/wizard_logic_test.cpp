@@ -119,7 +119,6 @@ TEST(WizardRules, DestinationControlsByKind) {
   EXPECT_FALSE(destinationControls(DestinationKind::None).formatList);
   EXPECT_EQ(formatPropertyForDestination(format::kTiff, 6), 6);
   EXPECT_EQ(formatPropertyForDestination(format::kMultiPdf, 6), 3);
-  EXPECT_EQ(formatPropertyForFormat(format::kTiff), 0);
 }
 
 TEST(WizardRules, FeedingPage) {

@@ -18,7 +18,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/core/pending_parts.h"
 #include "app/core/wizard/wizard_steps.h"
+#include "app/ui/config/config_dialog_window.h"
 #include "app/scan/twain/paper_sizes.h"
 #include "app/ui/wizard/adv1_page.h"
 #include "app/ui/wizard/adv2_page.h"
@@ -302,10 +304,10 @@ TEST_F(WizardPages, SaveTheProfileRefusesANameInUse) {
 }
 
 // Drives the wizard: each step answers the page on screen.
-void answerPages(AdvancedWizard& wizard, std::vector<std::function<void(WizardPage&)>> steps) {
+void answerPages(std::vector<std::function<void(WizardPage&)>> steps) {
   auto remaining = std::make_shared<std::vector<std::function<void(WizardPage&)>>>(std::move(steps));
   auto poll = std::make_shared<std::function<void()>>();
-  *poll = [remaining, poll, &wizard] {
+  *poll = [remaining, poll] {
     auto* page = qobject_cast<WizardPage*>(QApplication::activeModalWidget());
     if (page && page->isVisible() && !remaining->empty()) {
       auto step = remaining->front();
@@ -315,7 +317,6 @@ void answerPages(AdvancedWizard& wizard, std::vector<std::function<void(WizardPa
     if (!remaining->empty()) QTimer::singleShot(10, *poll);
   };
   QTimer::singleShot(0, *poll);
-  (void)wizard;
 }
 
 TEST_F(WizardPages, FinishIsTheOnlyStepThatWrites) {
@@ -329,7 +330,7 @@ TEST_F(WizardPages, FinishIsTheOnlyStepThatWrites) {
     EXPECT_EQ(scanFile(), scansBefore);
     QTest::keyClick(&page, Qt::Key_Return);
   };
-  answerPages(wizard, {
+  answerPages({
                           [&](WizardPage& page) {
                             page.nameField()->setText("Letters");
                             next(page);
@@ -361,7 +362,7 @@ TEST_F(WizardPages, BackFromTheFirstPageAndTheCloseBoxWriteNothing) {
   const std::string buttonsBefore = buttonFile(), scansBefore = scanFile();
   {
     AdvancedWizard wizard(context);
-    answerPages(wizard, {[](WizardPage& page) {
+    answerPages({[](WizardPage& page) {
                   page.nameField()->setText("Changed");
                   page.backButton()->click();
                 }});
@@ -370,7 +371,7 @@ TEST_F(WizardPages, BackFromTheFirstPageAndTheCloseBoxWriteNothing) {
   {
     writeFile(wizard::previewFilePath(), "BM");
     AdvancedWizard wizard(context);
-    answerPages(wizard, {[](WizardPage& page) { page.nextButton()->click(); },
+    answerPages({[](WizardPage& page) { page.nextButton()->click(); },
                          [](WizardPage& page) {
                            static_cast<CAdv2Dlg&>(page).resolutionField()->setText("600");
                            page.close();
@@ -385,9 +386,42 @@ TEST_F(WizardPages, BackFromTheFirstPageAndTheCloseBoxWriteNothing) {
 
 TEST_F(WizardPages, ACloseRequestEndsTheWizardFromAnyPage) {
   AdvancedWizard wizard(context);
-  answerPages(wizard, {[](WizardPage& page) { page.nextButton()->click(); },
+  answerPages({[](WizardPage& page) { page.nextButton()->click(); },
                        [&wizard](WizardPage&) { wizard.requestClose(); }});
   EXPECT_EQ(wizard.run(nullptr), wizard::WizardEnd::Closed);
+}
+
+TEST_F(WizardPages, TheConfigurationWindowRunsTheWizardAndForwardsItsClose) {
+  PendingCloudAccountDialog cloud;
+  ConfigContext configuration{profiles, {true, false, 2550, 4200}, "Tern", tempRoot(), texts, cloud, &scanner};
+  const std::string buttonsBefore = buttonFile();
+  {
+    CConfigDlg window(nullptr, configuration, 1);
+    window.findChild<QRadioButton*>(QStringLiteral("advanced"))->setChecked(true);
+    std::vector<std::string> seen;
+    answerPages({[&](WizardPage& page) {
+                          seen.push_back(page.metaObject()->className());
+                          page.nextButton()->click();
+                        },
+                        [&](WizardPage& page) {
+                          seen.push_back(page.metaObject()->className());
+                          window.requestClose();  // the manager is ending
+                        }});
+    QTimer::singleShot(0, &window, [&window] { window.findChild<QPushButton*>(QStringLiteral("next"))->click(); });
+    EXPECT_EQ(window.exec(), QDialog::Rejected);
+    EXPECT_EQ(seen, (std::vector<std::string>{"ostrel::CAdv1Dlg", "ostrel::CAdv2Dlg"}));
+    EXPECT_FALSE(configuration.closeAdvancedMode);
+  }
+  EXPECT_EQ(buttonFile(), buttonsBefore);
+  {
+    CConfigDlg window(nullptr, configuration, 1);
+    window.findChild<QRadioButton*>(QStringLiteral("advanced"))->setChecked(true);
+    auto finish = [](WizardPage& page) { QTest::keyClick(&page, Qt::Key_Return); };
+    answerPages({finish, finish, finish, finish});
+    QTimer::singleShot(0, &window, [&window] { window.findChild<QPushButton*>(QStringLiteral("next"))->click(); });
+    EXPECT_EQ(window.exec(), QDialog::Accepted);
+  }
+  EXPECT_NE(buttonFile(), buttonsBefore);
 }
 
 TEST_F(WizardPages, PreviewScanRefusedWhileTheScannerIsBusy) {

@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "The preview could not be written.\n");
     return 1;
   }
-  WizardContext context{profiles, scanner, texts, 1, showWizardMessage, {}, AdvancedWizard::programDialogs(texts, profiles)};
+  WizardContext context{profiles, scanner, texts, 1, showWizardMessage, {}, AdvancedWizard::programDialogs()};
   context.dialogs.askProfileName = [](QWidget*) { return std::optional<std::string>(); };
   context.dialogs.jpegQuality = [](QWidget*, int) { return std::optional<int>(); };
   context.dialogs.browseFolder = [](QWidget*, const QString&, const std::string&) { return std::optional<std::string>(); };

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/scan/twain/paper_sizes.h"
+#include "app/core/configuration/easy_configuration.h"
 
 namespace ostrel::wizard {
 
@@ -76,18 +76,11 @@ int parseLength(std::string_view text, Unit unit, int resolution) {
 }
 
 PageArea fixedPaperArea(int paperIndex, const ScannerConfig& scanner) {
-  PageArea area;
-  if (paperIndex == kPaperMaximum) {
-    area.width = scanner.maxWidth;
-    area.height = scanner.maxLength;
-    return area;
-  }
-  const auto sizes = paperSizes();
-  if (paperIndex < 0 || paperIndex >= static_cast<int>(sizes.size())) return area;
-  area.width = sizes[static_cast<std::size_t>(paperIndex)].width;
-  area.height = sizes[static_cast<std::size_t>(paperIndex)].length;
-  if (scanner.hasFeeder) area.xOffset = std::max(0, (scanner.maxWidth - area.width) / 2);
-  return area;
+  // The easy dialog's Apply stores the same geometry: one rule for both.
+  CScanSetting scratch;
+  scratch.width = scratch.height = scratch.xOffset = scratch.yOffset = 0;
+  applyPaperSize(scratch, paperIndex, {scanner.hasFeeder, scanner.hasDuplex, scanner.maxWidth, scanner.maxLength});
+  return {scratch.width, scratch.height, scratch.xOffset, scratch.yOffset};
 }
 
 CustomFill customFill(const ScannerConfig& scanner, Unit unit, int resolution) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/core/configuration/easy_configuration.h"
 #include "app/core/wizard/page_geometry.h"
 #include "imaging/format_codes.h"
 
@@ -53,12 +54,6 @@ std::vector<int> offeredFormats(const CApplicationSetting* destination) {
     if (destination->imageFormatCheck & code) formats.push_back(code);
   }
   return formats;
-}
-
-int formatPropertyForFormat(int code) {
-  if (code == format::kJpeg) return 1;
-  if (code == format::kPdf || code == format::kMultiPdf) return 3;
-  return 0;
 }
 
 int formatPropertyForDestination(int code, int current) {

@@ -32,9 +32,8 @@ DestinationControls destinationControls(DestinationKind kind);
 // The format codes a destination's list offers, in list order.
 std::vector<int> offeredFormats(const CApplicationSetting* destination);
 
-// FileFormatProperty when a format is chosen on the destination page: JPG 1,
-// PDF 3, anything else 0. For a change of destination TIFF keeps `current`.
-int formatPropertyForFormat(int format);
+// FileFormatProperty after a change of destination: as for a chosen format
+// (formatPropertyForFormat), except that TIFF keeps `current`.
 int formatPropertyForDestination(int format, int current);
 
 // --- Scan settings page ---

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/core/configuration/easy_configuration.h"
 #include "app/core/wizard/page_rules.h"
 #include "imaging/format_codes.h"
 
@@ -270,7 +271,7 @@ void CAdv1Dlg::formatChosen() {
   CButtonSetting& record = button();
   const int code = formats_->currentData().toInt();
   record.fileFormat = code;
-  record.fileFormatProperty = wizard::formatPropertyForFormat(code);
+  record.fileFormatProperty = formatPropertyForFormat(code);
   formatProperties_->setEnabled(code == format::kJpeg && static_cast<bool>(context_.dialogs.jpegQuality));
   ocr_->setEnabled(false);
   ocr_->setCurrentIndex(0);

@@ -35,7 +35,7 @@ void showWizardMessage(QWidget* page, const std::string& text) {
   box->exec();
 }
 
-WizardDialogs AdvancedWizard::programDialogs(const LocalizedText&, ProfileStore&) {
+WizardDialogs AdvancedWizard::programDialogs() {
   WizardDialogs dialogs;
   dialogs.choosePrinter = [](QWidget* parent) -> std::optional<std::string> {
     CPrinterDlg chooser(CPrinterDlg::systemPrinters(), parent);
@@ -70,13 +70,6 @@ wizard::WizardEnd AdvancedWizard::run(QWidget* parent) {
 void AdvancedWizard::requestClose() {
   closeRequested_ = true;
   if (open_) open_->requestClose();
-}
-
-bool runAdvancedWizard(QWidget* parent, ProfileStore& profiles, ScannerConfig& scanner, const LocalizedText& texts,
-                       int button) {
-  WizardContext context{profiles, scanner, texts, button, showWizardMessage, {}, AdvancedWizard::programDialogs(texts, profiles)};
-  AdvancedWizard wizard(std::move(context));
-  return wizard.run(parent) == wizard::WizardEnd::Finished;
 }
 
 }  // namespace ostrel

@@ -12,7 +12,7 @@ namespace ostrel {
 class AdvancedWizard {
  public:
   // The program's own dialogs for the pages' buttons.
-  static WizardDialogs programDialogs(const LocalizedText& texts, ProfileStore& profiles);
+  static WizardDialogs programDialogs();
 
   explicit AdvancedWizard(WizardContext context) : context_(std::move(context)) {}
 
@@ -31,9 +31,5 @@ class AdvancedWizard {
 
 // The default message box of the pages.
 void showWizardMessage(QWidget* page, const std::string& text);
-
-// Finish (true) or not, for a configuration window that needs no more.
-bool runAdvancedWizard(QWidget* parent, ProfileStore& profiles, ScannerConfig& scanner, const LocalizedText& texts,
-                       int button);
 
 }  // namespace ostrel
