@@ -193,6 +193,27 @@ TEST_F(WizardPages, PrintingForcesBmpAndKeepsNoFolder) {
   EXPECT_EQ(profiles.Button(1)->applicationSetting->path, "PRINT");
 }
 
+TEST_F(WizardPages, CloudBrowseKeepsTheChosenFolderIdentifier) {
+  profiles.FindApplicationSetting("Storage")->path = "GOOGLE";
+  int folderBrowsed = 0;
+  context.dialogs.browseFolder = [&](QWidget*, const QString&, const std::string&) {
+    ++folderBrowsed;
+    return std::optional<std::string>();
+  };
+  context.dialogs.cloudBrowse = [](QWidget*, CButtonSetting&, const std::string&) {
+    return WizardDialogs::CloudFolder{"Docs/Scans", "FolderID::42"};
+  };
+  CAdv1Dlg page(context);
+  EXPECT_FALSE(page.createSubfolder()->isEnabled());
+  page.browse()->click();
+  EXPECT_EQ(folderBrowsed, 0);
+  EXPECT_EQ(page.folder()->text(), "Docs/Scans");
+  EXPECT_EQ(profiles.Button(1)->id, "FolderID::42");
+  // Typing in the field afterwards drops the identifier.
+  QTest::keyClicks(page.folder(), "x");
+  EXPECT_EQ(profiles.Button(1)->id, "");
+}
+
 TEST_F(WizardPages, FeedingOnASimplexScanner) {
   profile().autoText = 1;
   CAdv3Dlg page(context);

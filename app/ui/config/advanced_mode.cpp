@@ -1,6 +1,7 @@
 #include "app/ui/config/advanced_mode.h"
 
 #include "app/ui/config/app_dialog.h"
+#include "app/ui/config/cloud_browse.h"
 #include "app/ui/config/config_context.h"
 #include "app/ui/config/file_name_dialog.h"
 #include "app/ui/config/folder_browser.h"
@@ -30,6 +31,17 @@ WizardDialogs configurationDialogs(ConfigContext& context, int number) {
   dialogs.ftp = [&texts](QWidget* page, CButtonSetting& button) { return editFtpSettings(page, button, texts); };
   dialogs.cloudAccount = [&context, number](QWidget*, CButtonSetting& button) {
     return context.cloudAccount.run(button, number);
+  };
+  dialogs.cloudBrowse = [&context, number](QWidget* page, CButtonSetting& button, const std::string& field) {
+    auto text = [&context](const char* key, const char* english) {
+      return QString::fromStdString(context.texts("Adv1", key, english));
+    };
+    const CloudBrowseResult result =
+        browseCloud(page, context, button, number, field,
+                    {page->windowTitle(), text("MessageBox1", "Drovel.dll is missing."),
+                     text("MessageBox2", "Please configure your username and password!"),
+                     text("MessageBox3", "Login Google docs failed.")});
+    return WizardDialogs::CloudFolder{result.folder, result.id};
   };
   dialogs.browseFolder = [](QWidget* page, const QString& title, const std::string& field) {
     return browseForFolder(page, title, field);

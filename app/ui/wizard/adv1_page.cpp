@@ -330,6 +330,13 @@ void CAdv1Dlg::openDestinationProperties() {
 }
 
 void CAdv1Dlg::browseFolder() {
+  if (wizard::destinationKind(button().applicationSetting) == wizard::DestinationKind::Cloud) {
+    if (!context_.dialogs.cloudBrowse) return;
+    const auto chosen = context_.dialogs.cloudBrowse(this, button(), folder_->text().toStdString());
+    if (chosen.folder) folder_->setText(QString::fromStdString(*chosen.folder));  // clears the old identifier
+    if (chosen.id) button().id = *chosen.id;
+    return;
+  }
   if (auto chosen = context_.dialogs.browseFolder(this, text("BrowseTitle", "Choose the path:"),
                                                   folder_->text().toStdString())) {
     folder_->setText(QString::fromStdString(*chosen));

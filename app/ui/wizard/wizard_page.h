@@ -42,6 +42,13 @@ struct WizardDialogs {
   std::function<std::optional<std::string>(QWidget* parent)> choosePrinter;
   // The cloud account of the button: the chosen folder's identifier on OK.
   std::function<std::optional<std::string>(QWidget* parent, CButtonSetting& button)> cloudAccount;
+  // Browse for a cloud destination: the folder field's new text (nullopt:
+  // unchanged) and then the cloud folder identifier.
+  struct CloudFolder {
+    std::optional<std::string> folder;
+    std::optional<std::string> id;
+  };
+  std::function<CloudFolder(QWidget* parent, CButtonSetting& button, const std::string& field)> cloudBrowse;
   // A folder for the folder field (with its trailing separator); nullopt when cancelled.
   std::function<std::optional<std::string>(QWidget* parent, const QString& title, const std::string& field)> browseFolder;
   // Shows the naming token menu under the anchor; the choice edits the field.
