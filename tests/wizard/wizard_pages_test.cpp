@@ -214,6 +214,42 @@ TEST_F(WizardPages, CloudBrowseKeepsTheChosenFolderIdentifier) {
   EXPECT_EQ(profiles.Button(1)->id, "");
 }
 
+TEST_F(WizardPages, TabReachesTheButtonsAfterThePagesControls) {
+  CAdv3Dlg page(context);
+  page.show();
+  // What Tab visits, from the name field on.
+  std::vector<QWidget*> tabbed;
+  for (QWidget* widget = page.nameField(); widget != &page; widget = widget->nextInFocusChain()) {
+    if (widget->focusPolicy() & Qt::TabFocus) tabbed.push_back(widget);
+  }
+  ASSERT_GE(tabbed.size(), 4u);
+  EXPECT_EQ(tabbed[0], page.nameField());
+  EXPECT_EQ(tabbed[1], page.autoOrient());
+  EXPECT_EQ(tabbed[tabbed.size() - 2], page.backButton());
+  EXPECT_EQ(tabbed.back(), page.nextButton());
+  EXPECT_EQ(QApplication::focusWidget() == nullptr || QApplication::focusWidget() == page.nameField(), true);
+}
+
+TEST_F(WizardPages, EveryPageKeepsTheTypedName) {
+  CAdv2Dlg page(context);
+  page.nameField()->setText("Renamed on the scan page");
+  page.goNext();
+  EXPECT_EQ(profiles.Button(1)->title, "Renamed on the scan page");
+}
+
+TEST_F(WizardPages, AnotherProfileLeavesAPdfsPropertiesAlone) {
+  context.dialogs.jpegQuality = [](QWidget*, int) { return std::optional<int>(50); };
+  profiles.Button(1)->fileFormatProperty = 3;
+  CAdv1Dlg page(context);
+  EXPECT_EQ(page.formats()->currentText(), "PDF");
+  page.profiles()->setCurrentIndex(1);
+  emit page.profiles()->activated(1);
+  // Properties would set a PDF's kind to 0: it stays off for every format but JPG.
+  EXPECT_FALSE(page.formatProperties()->isEnabled());
+  EXPECT_EQ(profiles.Button(1)->fileFormatProperty, 3);
+  EXPECT_EQ(profiles.Button(1)->scanSetting->title, "Photo");
+}
+
 TEST_F(WizardPages, FeedingOnASimplexScanner) {
   profile().autoText = 1;
   CAdv3Dlg page(context);

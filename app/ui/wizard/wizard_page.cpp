@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/ui/artwork.h"
 
@@ -85,6 +86,21 @@ void WizardPage::reject() { goBack(); }
 void WizardPage::requestClose() {
   exit_ = wizard::PageExit::Closed;
   done(Rejected);
+}
+
+void WizardPage::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (std::exchange(tabOrderSet_, true)) return;
+  // The buttons were made before the page's own controls: Tab reaches them last.
+  QWidget* last = nullptr;
+  for (QWidget* widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain()) {
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget != back_ && widget != next_) last = widget;
+  }
+  if (last) {
+    setTabOrder(last, back_);
+    setTabOrder(back_, next_);
+  }
+  name_->setFocus();
 }
 
 void WizardPage::closeEvent(QCloseEvent* event) {

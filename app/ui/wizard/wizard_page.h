@@ -95,6 +95,7 @@ class WizardPage : public QDialog {
   // Copies the controls into the records; next tells Next from Back.
   virtual void copyControls(bool next) = 0;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
   QString text(const char* key, const char* englishDefault) const;
   void message(const std::string& text);
@@ -112,6 +113,7 @@ class WizardPage : public QDialog {
   QPushButton* next_;
   QBoxLayout* body_;
   wizard::PageExit exit_ = wizard::PageExit::Closed;
+  bool tabOrderSet_ = false;
 };
 
 }  // namespace ostrel
