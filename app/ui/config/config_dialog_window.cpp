@@ -130,6 +130,10 @@ void CConfigDlg::accept() {
 
 void CConfigDlg::requestClose() {
   closing_ = true;
+  if (context_.closeAdvancedMode) {
+    context_.closeAdvancedMode();  // the window closes once the wizard has ended
+    return;
+  }
   if (openChild_) {
     openChild_->reject();  // the window closes once the child has returned
     return;
@@ -143,7 +147,9 @@ void QtConfigurationWindow::run(int button) {
                         scanner_.modelName,
                         programFolder_,
                         LocalizedText(resourceSettingPath(programFolder_)),
-                        cloudAccount_};
+                        cloudAccount_,
+                        &scanner_,
+                        {}};
   CConfigDlg dialog(nullptr, context, button);
   open_ = &dialog;
   const bool finished = dialog.exec() == QDialog::Accepted;

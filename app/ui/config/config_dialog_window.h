@@ -44,7 +44,7 @@ class CConfigDlg : public ConfigDialog {
 // The configuration window as the manager opens it.
 class QtConfigurationWindow : public ConfigurationWindow {
  public:
-  QtConfigurationWindow(ProfileStore& store, const ScannerConfig& scanner, std::string programFolder,
+  QtConfigurationWindow(ProfileStore& store, ScannerConfig& scanner, std::string programFolder,
                         CloudAccountDialog& cloudAccount)
       : store_(store), scanner_(scanner), programFolder_(std::move(programFolder)), cloudAccount_(cloudAccount) {}
 
@@ -53,7 +53,7 @@ class QtConfigurationWindow : public ConfigurationWindow {
 
  private:
   ProfileStore& store_;
-  const ScannerConfig& scanner_;
+  ScannerConfig& scanner_;
   std::string programFolder_;
   CloudAccountDialog& cloudAccount_;
   QPointer<CConfigDlg> open_;

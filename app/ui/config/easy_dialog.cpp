@@ -12,13 +12,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/scan/job/cloud_folder_chooser.h"
 #include "app/scan/twain/paper_sizes.h"
+#include "app/ui/config/cloud_browse.h"
 #include "app/ui/config/folder_browser.h"
 #include "app/ui/config/naming_menu.h"
 #include "app/ui/destination_icon.h"
-#include "platform/dynamic_library.h"
-#include "platform/text.h"
 
 namespace ostrel {
 
@@ -273,38 +271,13 @@ void CEasyDlg::browse() {
 }
 
 void CEasyDlg::browseCloud() {
-  CButtonSetting& button = record();
-  const std::string library = platform::joinPath(context_.programFolder, kCloudChooserLibrary);
-  // Loaded for this one action; the chooser below holds its own reference.
-  const auto loaded = platform::DynamicLibrary::open(library);
-  if (!loaded) {
-    showWarning(this, windowTitle(), text("Message1", "Drovel.dll is missing."));
-    return;
-  }
-  if (button.account.empty() || button.password.empty()) {
-    showWarning(this, windowTitle(), text("Message2", "Please configure your username and password!"));
-    if (context_.cloudAccount.run(button, button_)) folder_->setText(qs(button.imageFolder));
-    return;
-  }
-  CButtonSetting start = button;
-  start.imageFolder = folder_->text().toStdString();
-  const CloudFolderChoice choice = chooseCloudFolder(library, start);
-  switch (choice.outcome) {
-    case CloudFolderOutcome::libraryMissing:
-      showWarning(this, windowTitle(), text("Message1", "Drovel.dll is missing."));
-      return;
-    case CloudFolderOutcome::loginFailed:
-      showWarning(this, windowTitle(), text("Message3", "Login Google docs failed."));
-      return;
-    case CloudFolderOutcome::chosen:
-      folder_->setText(qs(choice.folderPath));  // clears the old identifier first
-      button.id = choice.folderId;
-      return;
-    case CloudFolderOutcome::notChosen:
-      folder_->clear();
-      button.id.clear();
-      return;
-  }
+  const CloudBrowseResult result =
+      ostrel::browseCloud(this, context_, record(), button_, folder_->text().toStdString(),
+                          {windowTitle(), text("Message1", "Drovel.dll is missing."),
+                           text("Message2", "Please configure your username and password!"),
+                           text("Message3", "Login Google docs failed.")});
+  if (result.folder) folder_->setText(qs(*result.folder));  // clears the old identifier first
+  if (result.id) record().id = *result.id;
 }
 
 void CEasyDlg::apply() {
