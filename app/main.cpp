@@ -15,6 +15,7 @@
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
 #include "app/core/held_messages.h"
+#include "app/core/installation_tasks.h"
 #include "app/core/job_runner.h"
 #include "app/core/obx_app.h"
 #include "app/core/pending_parts.h"
@@ -30,6 +31,7 @@
 #include "app/ui/termination_watcher.h"
 #include "app/ui/window_thread.h"
 #include "platform/environment.h"
+#include "platform/text.h"
 #include "platform/window_titles.h"
 
 namespace {
@@ -116,7 +118,8 @@ int main(int argc, char** argv) {
   PendingConfigurationWindow configuration;
   PendingCloudAccountDialog cloudAccount;
   PendingFaxService fax;
-  PendingInstallationTasks installation;
+  LinuxInstallationTasks installation({platform::joinPath(platform::programFolder(), "OBX"), platform::programFolder(),
+                                       scanbdConfigFolder()});
 
   COBXApp app({scanner, profiles, job, installation,
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});

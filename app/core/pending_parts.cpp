@@ -14,21 +14,4 @@ std::optional<std::string> PendingCloudAccountDialog::run(CButtonSetting&, int n
   return std::nullopt;
 }
 
-void PendingInstallationTasks::startAllManagers() {
-  Log("Starting a manager for every scanner is not available yet.");
-}
-
-void PendingInstallationTasks::startAllConfigurations() {
-  Log("Starting the configuration of every scanner is not available yet.");
-}
-
-void PendingInstallationTasks::registerAfterInstall(std::string_view productCode) {
-  Log("Registration after installation is not available yet (product code \"" +
-      std::string(productCode) + "\").");
-}
-
-void PendingInstallationTasks::cleanUpBeforeRemoval() {
-  Log("Clean-up before removal is not available yet.");
-}
-
 }  // namespace ostrel

@@ -24,12 +24,4 @@ class PendingFaxService : public FaxService {
   void stop() override {}
 };
 
-class PendingInstallationTasks : public InstallationTasks {
- public:
-  void startAllManagers() override;
-  void startAllConfigurations() override;
-  void registerAfterInstall(std::string_view productCode) override;
-  void cleanUpBeforeRemoval() override;
-};
-
 }  // namespace ostrel
