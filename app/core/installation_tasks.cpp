@@ -229,11 +229,12 @@ void LinuxInstallationTasks::closeAllManagers() {
   for (;;) {
     answering.clear();
     for (const ImagingDevice& device : makerDevices()) {
-      if (device.description.empty() || !platform::findManager(device.description)) continue;
-      answering.push_back(device.description);
-      if (asked.insert(device.description).second) Log("Ostrel closes the manager of " + device.description + ".");
-      platform::postToManager(device.description,
-                              {manager_message::kCommand, manager_message::kExitCommand, 0});
+      // The manager goes by the model name as start-up reads it.
+      const std::string name = platform::truncateChars(device.description, kModelNameMax);
+      if (name.empty() || !platform::findManager(name)) continue;
+      answering.push_back(name);
+      if (asked.insert(name).second) Log("Ostrel closes the manager of " + name + ".");
+      platform::postToManager(name, {manager_message::kCommand, manager_message::kExitCommand, 0});
     }
     if (answering.empty() || std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(parts_.closePause);

@@ -245,9 +245,11 @@ TEST(CleanUpBeforeRemoval, ClosesRunningManagersThroughTheProgramsCommandLine) {
 }
 
 TEST(CleanUpBeforeRemoval, GivesUpOnAManagerThatNeverClosesAndLogsIt) {
-  ASSERT_TRUE(addVirtualScanner("usb:04c5:0001", "Scanner A"));
+  // A model name longer than start-up reads: its manager goes by the first 19 characters.
+  RegistryKey::create(Hive::LocalMachine, imagingDeviceKeyPath(0))->setString("Vendor", "NORVANE");
+  RegistryKey::open(Hive::LocalMachine, imagingDeviceKeyPath(0))->setString("DriverDesc", "Scanner A with a long model");
   // Answers on the scanner's socket and never reads what is posted.
-  auto deaf = platform::ManagerListener::listen("Scanner A");
+  auto deaf = platform::ManagerListener::listen("Scanner A with a lo");
   ASSERT_EQ(deaf.state(), platform::ManagerListener::State::Listening);
   InstallationParts parts = partsWith(tempRoot() + "/OBX");
   parts.closeDeadline = std::chrono::milliseconds(600);
@@ -256,8 +258,8 @@ TEST(CleanUpBeforeRemoval, GivesUpOnAManagerThatNeverClosesAndLogsIt) {
   const auto begin = std::chrono::steady_clock::now();
   tasks.cleanUpBeforeRemoval();
   EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
-  EXPECT_EQ(tasks.managersLeftRunning(), std::vector<std::string>{"Scanner A"});
-  EXPECT_TRUE(logHas("The manager of Scanner A did not close within 0.6 s; it is left running."));
+  EXPECT_EQ(tasks.managersLeftRunning(), std::vector<std::string>{"Scanner A with a lo"});
+  EXPECT_TRUE(logHas("The manager of Scanner A with a lo did not close within 0.6 s; it is left running."));
 }
 
 }  // namespace
