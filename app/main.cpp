@@ -16,11 +16,11 @@
 #include "app/core/command_line.h"
 #include "app/core/configured_scanner.h"
 #include "app/core/held_messages.h"
+#include "app/core/installation_tasks.h"
 #include "app/core/job_runner.h"
 #include "app/core/manager_messages.h"
 #include "app/core/manager_state_file.h"
 #include "app/core/obx_app.h"
-#include "app/core/pending_parts.h"
 #include "app/ui/cloud/google_doc_dialog.h"
 #include "app/core/stored_profiles.h"
 #include "app/scan/twain/twain_scan_session.h"
@@ -38,6 +38,7 @@
 #include "app/ui/termination_watcher.h"
 #include "app/ui/window_thread.h"
 #include "platform/environment.h"
+#include "platform/text.h"
 #include "platform/window_titles.h"
 
 namespace {
@@ -146,7 +147,8 @@ int main(int argc, char** argv) {
   QtCloudAccountDialog cloudAccount(platform::programFolder(),
                                     [&profiles](const CButtonSetting& button) { profiles.saveButton(button); });
   QtConfigurationWindow configuration(profiles.store(), scannerConfig, platform::programFolder(), cloudAccount);
-  PendingInstallationTasks installation;
+  LinuxInstallationTasks installation({platform::joinPath(platform::programFolder(), "OBX"), platform::programFolder(),
+                                       scanbdConfigFolder()});
 
   COBXApp app({scanner, profiles, job, installation,
                [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); }});

@@ -1,6 +1,7 @@
 #include "scanners/ostrel-device/device_registration.h"
 
 #include <filesystem>
+#include <set>
 
 #include "platform/environment.h"
 #include "platform/ini_file.h"
@@ -157,6 +158,51 @@ Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings devi
                         [&](const std::string& folder) {
                           return device.save(platform::joinPath(folder, sane::kSaneDeviceIniName));
                         });
+}
+
+std::optional<std::vector<Outcome>> addNewSaneDevices(const std::string& driverLibrary, std::string* error) {
+  const auto found = sane::listDevices(error);
+  if (!found) return std::nullopt;
+  std::set<std::string> known;
+  std::set<std::string> taken;
+  std::set<std::string> models;
+  for (const ImagingDevice& device : listImagingDevices().devices) {
+    taken.insert(device.deviceId);
+    models.insert(device.description);
+    if (device.driverPath.empty()) continue;
+    if (const auto settings = sane::SaneDeviceSettings::load(sane::saneIniBeside(device.driverPath))) {
+      known.insert(settings->saneName);
+    }
+  }
+  std::vector<Outcome> outcomes;
+  for (const sane::DeviceEntry& entry : *found) {
+    if (known.count(entry.name)) continue;
+    std::string base = entry.name;  // "fujitsu:libusb:002:004"
+    for (char& c : base) {
+      if (c == '/' || c == ' ' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+    }
+    if (base.empty() || base == "." || base == "..") base = "sane";
+    base = base.substr(0, 190);
+    std::string deviceId = base;
+    for (int n = 2; taken.count(deviceId); ++n) deviceId = base + "-" + std::to_string(n);
+    // The model names the scanner's manager and folder: two scanners of one
+    // model need two names.
+    const std::string model = platform::truncateChars(entry.model.empty() ? entry.name : entry.model, kModelNameMax);
+    sane::SaneDeviceSettings settings;
+    settings.saneName = entry.name;
+    settings.model = model;
+    for (int n = 2; models.count(settings.model); ++n) {
+      const std::string suffix = " " + std::to_string(n);
+      settings.model = platform::truncateChars(model, kModelNameMax - suffix.size()) + suffix;
+    }
+    Outcome outcome = addSaneDevice(deviceId, settings, driverLibrary);
+    if (outcome.ok) {
+      taken.insert(deviceId);
+      models.insert(settings.model);
+    }
+    outcomes.push_back(std::move(outcome));
+  }
+  return outcomes;
 }
 
 Outcome removeDevice(const std::string& deviceId) {

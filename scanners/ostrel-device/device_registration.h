@@ -41,6 +41,12 @@ Outcome addVirtualDevice(const std::string& deviceId, const virtualscanner::Virt
 Outcome addSaneDevice(const std::string& deviceId, sane::SaneDeviceSettings device,
                       const std::string& driverLibrary);
 
+// Registers every scanner SANE finds that no registered device names yet,
+// under an identifier made from its SANE name (characters an identifier cannot
+// hold become '_'; "-2", "-3", ... behind one already taken). One outcome per
+// scanner; nullopt with the reason when SANE cannot look.
+std::optional<std::vector<Outcome>> addNewSaneDevices(const std::string& driverLibrary, std::string* error);
+
 // Removes the device's key; its folder too when it lies in devicesFolder().
 Outcome removeDevice(const std::string& deviceId);
 

@@ -33,6 +33,7 @@ constexpr const char* kUsage =
     "  ostrel-device sane-list\n"
     "  ostrel-device sensors DEVICE_ID [--map SENSOR=BUTTON]... [--source poll|scanbd|none]\n"
     "  ostrel-device scanbd-event SANE_NAME SENSOR\n"
+    "  ostrel-device add-new-sane\n"
     "  ostrel-device list\n"
     "  ostrel-device remove DEVICE_ID\n"
     "Sizes are in 1/300 inch (defaults: feeder 2592x4200, flatbed 2550x3508).\n"
@@ -44,6 +45,8 @@ constexpr const char* kUsage =
     "COUNT. With --duplex the stack holds sides, front and back in turn; a one-sided\n"
     "scan takes only the fronts.\n"
     "add-sane registers the SANE device SANE_NAME (see sane-list) once SANE opens it;\n"
+    "add-new-sane registers every SANE device that no registered device names yet, each\n"
+    "under an identifier made from its SANE name, with the model SANE reports.\n"
     "MODEL defaults to the model SANE reports, NAME to Norvane. Models have at most\n"
     "19 characters and no line breaks or other control characters. list shows each\n"
     "device's kind: virtual, SANE and its device, or other.\n"
@@ -259,6 +262,19 @@ int sensors(const std::vector<std::string_view>& args) {
   return 0;
 }
 
+// One line per scanner on standard output, failures included: the program's
+// start at login logs them. Fails only when SANE cannot look.
+int addNewSane() {
+  std::string error;
+  const std::string driver = ostrel::platform::joinPath(ostrel::platform::programFolder(), "libsanedriver.so");
+  const auto outcomes = ostrel::devicetool::addNewSaneDevices(driver, &error);
+  if (!outcomes) return report({false, error});
+  for (const Outcome& outcome : *outcomes) {
+    std::printf("%s%s\n", outcome.ok ? "" : "cannot register a SANE scanner: ", outcome.message.c_str());
+  }
+  return 0;
+}
+
 int scanbdEvent(const std::vector<std::string_view>& args) {
   for (const auto& device : ostrel::devicetool::registeredDevices()) {
     const auto settings = ostrel::sane::SaneDeviceSettings::load(ostrel::sane::saneIniBeside(device.driverPath));
@@ -291,6 +307,7 @@ int main(int argc, char** argv) {
   if (command == "add-virtual") return addVirtual(args);
   if (command == "add-sane") return addSane(args);
   if (command == "sane-list" && args.empty()) return saneList();
+  if (command == "add-new-sane" && args.empty()) return addNewSane();
   if (command == "list" && args.empty()) return list();
   if (command == "sensors") return sensors(args);
   if (command == "scanbd-event" && args.size() == 2) return scanbdEvent(args);

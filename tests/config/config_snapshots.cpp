@@ -17,16 +17,13 @@
 #include "app/ui/config/jpeg_setting_dialog.h"
 #include "app/ui/config/naming_menu.h"
 #include "app/ui/config/pdf_setting_dialog.h"
+#include "tests/support/no_cloud_account.h"
 
 using namespace ostrel;
 
 namespace {
 
-class NoCloudAccount : public CloudAccountDialog {
- public:
-  std::optional<std::string> run(CButtonSetting&, int) override { return std::nullopt; }
-  void requestClose() override {}
-};
+using ostrel::testing::NoCloudAccount;
 
 void write(const QString& path, const char* text) {
   QFile file(path);

@@ -18,6 +18,7 @@
 #include "app/ui/config/easy_dialog.h"
 #include "app/ui/config/naming_menu.h"
 #include "tests/config/config_fixture.h"
+#include "tests/support/no_cloud_account.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_home.h"
 
@@ -33,15 +34,7 @@ Widget* child(QWidget& parent, const char* name) {
   return found;
 }
 
-class NoCloudAccount : public CloudAccountDialog {
- public:
-  std::optional<std::string> run(CButtonSetting&, int) override {
-    ++opened;
-    return std::nullopt;
-  }
-  void requestClose() override {}
-  int opened = 0;
-};
+using ostrel::testing::NoCloudAccount;
 
 struct ConfigSetup {
   explicit ConfigSetup(ScannerShape shape = {true, true, 2550, 4200}) : scanner(shape) { loadProfiles(store); }

@@ -18,7 +18,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/core/pending_parts.h"
+#include "tests/support/no_cloud_account.h"
 #include "app/core/wizard/wizard_steps.h"
 #include "app/ui/config/config_dialog_window.h"
 #include "app/scan/twain/paper_sizes.h"
@@ -449,7 +449,7 @@ TEST_F(WizardPages, ACloseRequestEndsTheWizardFromAnyPage) {
 }
 
 TEST_F(WizardPages, TheConfigurationWindowRunsTheWizardAndForwardsItsClose) {
-  PendingCloudAccountDialog cloud;
+  ostrel::testing::NoCloudAccount cloud;
   ConfigContext configuration{profiles, {true, false, 2550, 4200}, "Tern", tempRoot(), texts, cloud, &scanner};
   const std::string buttonsBefore = buttonFile();
   {
