@@ -10,7 +10,9 @@
 #include "app/settings/profile_records.h"
 #include "platform/environment.h"
 #include "platform/ini_file.h"
+#include "imaging/writers/image_file_writers.h"
 #include "tests/manager/obx_processes.h"
+#include "tests/ocr/text_pages.h"
 #include "tests/support/recording_program.h"
 #include "tests/writers/decoding.h"
 #include "tests/writers/file_size_limit.h"
@@ -148,6 +150,30 @@ TEST_F(ScanJobProcesses, NamesCarryOnAcrossJobsAndFormatsAndBatchesMakeTheirFile
   const std::string jpeg = readFile(out("jpeg") + "/Scan0000.jpg");
   ASSERT_GT(jpeg.size(), 16u);
   EXPECT_EQ(jpeg.substr(13, 3), std::string("\x01\x00\x64", 3));  // dots per inch, 100
+}
+
+// A searchable-PDF button on a scanner whose feeder holds pages of printed
+// text: the PDF's text layer gives the words back.
+TEST_F(ScanJobProcesses, ASearchablePdfButtonWritesAPdfWhoseTextIsFound) {
+  const std::string pages = tempRoot() + "/text-pages";
+  platform::createFolderTree(pages);
+  std::vector<std::string> expected;
+  const std::string texts[] = {englishProse(1), englishProse(2).substr(englishProse(1).size() + 2)};
+  for (int i = 0; i < 2; ++i) {
+    const TextPage drawn = renderTextPage(texts[i], 12);
+    ASSERT_TRUE(writers::writeBmp(drawn.page, pages + "/page" + std::to_string(i) + ".bmp"));
+    for (const std::string& word : drawn.wordTexts()) expected.push_back(word);
+  }
+  profiles.scanProfile(0, "Text", {{"Resolution", "300"}, {"ScanMode", "1"}, {"OcrLanguage", "English"}});
+  profiles.button(1, "Text", format::kMultiPdf, "searchable", {{"FileFormatProperty", "2"}});
+  startScanner({"--pages", pages});
+
+  press(1);
+  ASSERT_THAT(folderEntries(out("searchable")), ElementsAre("Scan0000.pdf"));
+  const std::string pdf = out("searchable") + "/Scan0000.pdf";
+  const std::string text = runCommand("pdftotext -q -enc UTF-8 " + quoted(pdf) + " -").output;
+  EXPECT_GE(wordsRightInOrder(expected, splitWords(text)), 0.98) << text;
+  EXPECT_EQ(runCommand("qpdf --check " + quoted(pdf)).status, 0);
 }
 
 TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
