@@ -22,19 +22,19 @@ constexpr int kWidth = 2550;   // 8.5 inches
 constexpr int kHeight = 3300;  // 11 inches
 constexpr int kMargin = 300;   // one inch
 
-// Fonts need a GUI application; the test programs have none of their own.
+// Fonts need a GUI application; the test programs have none of their own. It
+// is made once and never destroyed: destroyed among the program's statics at
+// exit it would reach into Qt's thread data after that is gone.
 QString dejaVuFamily() {
   static int argc = 1;
   static char name[] = "ocr-tests";
   static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QGuiApplication> app;
-  static QString family;
-  if (!app) {
+  static const QString family = [] {
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    std::make_unique<QGuiApplication>(argc, argv).release();
     const int id = QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-    family = id >= 0 ? QFontDatabase::applicationFontFamilies(id).value(0) : QStringLiteral("DejaVu Sans");
-  }
+    return id >= 0 ? QFontDatabase::applicationFontFamilies(id).value(0) : QStringLiteral("DejaVu Sans");
+  }();
   return family;
 }
 
