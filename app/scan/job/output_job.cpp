@@ -45,6 +45,7 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
   written_.clear();
+  landingFailed_ = false;
   const int started = startOutput(button, Start::job);
   // A job that does not start is never finished: it must not keep the button,
   // which the configuration may replace before the next press.
@@ -196,8 +197,17 @@ int OutputJob::landRecognised(bool waitForAll) {
       Log("A page stood turned; it was turned " + std::to_string(done->clockwiseTurn) +
           " degrees clockwise to stand upright.");
     }
+    // After a page could not be saved the scan stops; the pages still with the
+    // workers would only fail the same way, each with its own message.
+    if (landingFailed_) {
+      Log("A page scanned before the scan stopped is not saved: the page before it could not be.");
+      continue;
+    }
     const PageSide side = done->tag == 1 ? PageSide::Back : PageSide::Front;
-    if (stitchAndProcess(SidePage{std::move(done->page), std::move(done->text)}, side) == 0) result = 0;
+    if (stitchAndProcess(SidePage{std::move(done->page), std::move(done->text)}, side) == 0) {
+      result = 0;
+      landingFailed_ = true;
+    }
   }
 }
 

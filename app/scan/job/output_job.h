@@ -103,6 +103,7 @@ class OutputJob : public ScanJob {
   int barcodeCount_ = 0;
   bool aborted_ = false;
   bool duplex_ = false;
+  bool landingFailed_ = false;  // a recognised page could not be saved; the rest of the job's are dropped
   std::string chosenFolder_;          // the job's folder before its dated subfolder
   std::vector<std::string> pending_;  // files waiting for one launch (SingleEvent)
   std::vector<std::string> deliveryList_;
