@@ -217,7 +217,8 @@ TEST_F(ScanJobProcesses, AScannerThatCannotBeReachedIsLoggedWithItsNameAndHoldsN
 
 TEST_F(ScanJobProcesses, AFullDiskEndsTheJobWithThePagesBeforeItAndItsBoxHoldsNothing) {
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
-  profiles.button(1, "Grey", format::kMultiPdf, "full");
+  // "Image Only", as the wizard sets a PDF button: the images fill the disk.
+  profiles.button(1, "Grey", format::kMultiPdf, "full", {{"FileFormatProperty", "3"}});
   profiles.button(2, "Grey", format::kJpeg, "after");
   ASSERT_TRUE(addVirtualScanner(kDevice, kModel, {"--generate", "20"}));
   {
