@@ -101,6 +101,9 @@ bool ProfileStore::WriteDefaultButtonSettings(const std::string& path) {
     button.scanSetting = FindScanSetting(row.scanProfile);
     button.imageFolder = row.imageFolder;
     button.fileFormat = row.fileFormat;
+    // A PDF button made by the wizard is "Image Only" (3); 0 would replace each
+    // page's image by its recognised text.
+    button.fileFormatProperty = row.fileFormat == format::kMultiPdf ? 3 : 0;
     written &= writeButton(button);
   }
   return written;

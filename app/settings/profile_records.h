@@ -59,7 +59,7 @@ struct CScanSetting {
   int paperSize = 0;           // index into the paper size table
   int paperSizeUnit = 0;       // 0 inch, 1 pixel, 2 millimetre
   int filterValue = 18;        // read, never written
-  std::string ocrLanguage = "English";  // not stored
+  std::string ocrLanguage = "English";  // OcrLanguage
   int createSubfolder = 0;
 };
 

@@ -59,6 +59,11 @@ constexpr std::array<IntKey, 38> kWrittenKeys = {{
 
 constexpr IntKey kFilterValue = {"FilterValue", &CScanSetting::filterValue, 18};
 
+// The OCR language list's entry, kept with the profile so a restart does not
+// fall back to English; written after every other key.
+constexpr const char* kOcrLanguage = "OcrLanguage";
+constexpr const char* kDefaultOcrLanguage = "English";
+
 }  // namespace
 
 int ReadScanSettingSection(CScanSetting& profile, const std::string& path) {
@@ -71,6 +76,8 @@ int ReadScanSettingSection(CScanSetting& profile, const std::string& path) {
   }
   profile.*kFilterValue.field =
       platform::GetPrivateProfileInt(section, kFilterValue.key, kFilterValue.readDefault, path);
+  profile.ocrLanguage = platform::GetPrivateProfileString(section, kOcrLanguage, kDefaultOcrLanguage, path);
+  if (profile.ocrLanguage.empty()) profile.ocrLanguage = kDefaultOcrLanguage;
   return valid;
 }
 
@@ -81,6 +88,7 @@ bool WriteScanSettingSection(const CScanSetting& profile, const std::string& pat
   for (const IntKey& key : kWrittenKeys) {
     written &= profile_keys::writeInt(section, key.key, profile.*key.field, path);
   }
+  written &= platform::WritePrivateProfileString(section, kOcrLanguage, profile.ocrLanguage, path);
   return written;
 }
 

@@ -7,6 +7,14 @@
 // resolution (2550 x 3300 pixels at 300 dpi is a Letter page); a page without a
 // usable resolution is laid out at 300 dpi.
 //
+// A page may bring the text recognised on it. As a searchable page the image
+// stays and the words lie under it as invisible text (render mode 3) in one
+// glyph-less font shared by every page, with a ToUnicode map, so viewers find,
+// select and copy them where the image shows them. As a text page ("OCR with
+// text replacement") the image is replaced by the words, drawn in black on a
+// white page at their places; a page on which nothing was recognised keeps its
+// image.
+//
 // Finish contract: the document is written to a hidden temporary file beside its
 // path, and finish() writes the page tree, cross-reference table and trailer and
 // moves it to its path. A writer destroyed without finish() finishes in its
@@ -21,11 +29,14 @@
 #include <string>
 
 #include "imaging/dib.h"
+#include "imaging/ocr/page_text.h"
 #include "imaging/writers/write_result.h"
 
 namespace ostrel::pdf {
 
 using writers::WriteResult;
+
+enum class TextLayer { none, invisible, replacesImage };
 
 class PdfWriter {
  public:
@@ -48,7 +59,7 @@ class PdfWriter {
 
   // Appends the page. A page that cannot be encoded is left out and the document
   // goes on; a write failure ends the document: later pages are refused.
-  WriteResult addPage(const Dib& page);
+  WriteResult addPage(const Dib& page, const ocr::PageText* text = nullptr, TextLayer layer = TextLayer::none);
   // Completes the document. Success means the file is at path() and complete;
   // later calls return the same outcome.
   WriteResult finish();

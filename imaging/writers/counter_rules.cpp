@@ -9,7 +9,10 @@ CounterRise counterRise(int formatCode) {
     case format::kJpeg:
     case format::kGif:
     case format::kTiff: return CounterRise::afterEachFile;
-    case format::kMultiTiff: return CounterRise::whenFileStarts;
+    case format::kMultiTiff:
+    case format::kText:
+    case format::kRichText:
+    case format::kWordDocument: return CounterRise::whenFileStarts;
     case format::kPdf:
     case format::kMultiPdf: return CounterRise::whenDocumentEnds;
     default: return CounterRise::never;

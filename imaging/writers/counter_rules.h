@@ -10,7 +10,8 @@ enum class CounterRise {
   // JPEG, GIF and single-page TIFF: by 1 after each file, once the writer has
   // been called with the name (whatever it returned: the name is spent).
   afterEachFile,
-  // Multi-page TIFF: by 1 when a new file is started, at the first page of a batch.
+  // Multi-page TIFF and the text documents (text, rich text, word-processor
+  // document): by 1 when a new file is started, at the first page of a batch.
   whenFileStarts,
   // PDF: by 1 when the document is ended, after its path is handed to delivery,
   // also for a document that received no page.

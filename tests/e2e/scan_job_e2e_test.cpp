@@ -10,7 +10,9 @@
 #include "app/settings/profile_records.h"
 #include "platform/environment.h"
 #include "platform/ini_file.h"
+#include "imaging/writers/image_file_writers.h"
 #include "tests/manager/obx_processes.h"
+#include "tests/ocr/text_pages.h"
 #include "tests/support/recording_program.h"
 #include "tests/writers/decoding.h"
 #include "tests/writers/file_size_limit.h"
@@ -150,6 +152,30 @@ TEST_F(ScanJobProcesses, NamesCarryOnAcrossJobsAndFormatsAndBatchesMakeTheirFile
   EXPECT_EQ(jpeg.substr(13, 3), std::string("\x01\x00\x64", 3));  // dots per inch, 100
 }
 
+// A searchable-PDF button on a scanner whose feeder holds pages of printed
+// text: the PDF's text layer gives the words back.
+TEST_F(ScanJobProcesses, ASearchablePdfButtonWritesAPdfWhoseTextIsFound) {
+  const std::string pages = tempRoot() + "/text-pages";
+  platform::createFolderTree(pages);
+  std::vector<std::string> expected;
+  const std::string texts[] = {englishProse(1), englishProse(2).substr(englishProse(1).size() + 2)};
+  for (int i = 0; i < 2; ++i) {
+    const TextPage drawn = renderTextPage(texts[i], 12);
+    ASSERT_TRUE(writers::writeBmp(drawn.page, pages + "/page" + std::to_string(i) + ".bmp"));
+    for (const std::string& word : drawn.wordTexts()) expected.push_back(word);
+  }
+  profiles.scanProfile(0, "Text", {{"Resolution", "300"}, {"ScanMode", "1"}, {"OcrLanguage", "English"}});
+  profiles.button(1, "Text", format::kMultiPdf, "searchable", {{"FileFormatProperty", "2"}});
+  startScanner({"--pages", pages});
+
+  press(1);
+  ASSERT_THAT(folderEntries(out("searchable")), ElementsAre("Scan0000.pdf"));
+  const std::string pdf = out("searchable") + "/Scan0000.pdf";
+  const std::string text = runCommand("pdftotext -q -enc UTF-8 " + quoted(pdf) + " -").output;
+  EXPECT_GE(wordsRightInOrder(expected, splitWords(text)), 0.98) << text;
+  EXPECT_EQ(runCommand("qpdf --check " + quoted(pdf)).status, 0);
+}
+
 TEST_F(ScanJobProcesses, ABrowserClosedWithoutAChoiceScansNothing) {
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
   profiles.button(1, "Grey", format::kJpeg, "asked", {{"SelectFolder", "1"}, {"RememberLastFolder", "1"}});
@@ -191,7 +217,8 @@ TEST_F(ScanJobProcesses, AScannerThatCannotBeReachedIsLoggedWithItsNameAndHoldsN
 
 TEST_F(ScanJobProcesses, AFullDiskEndsTheJobWithThePagesBeforeItAndItsBoxHoldsNothing) {
   profiles.scanProfile(0, "Grey", {{"Resolution", "100"}, {"ScanMode", "1"}});
-  profiles.button(1, "Grey", format::kMultiPdf, "full");
+  // "Image Only", as the wizard sets a PDF button: the images fill the disk.
+  profiles.button(1, "Grey", format::kMultiPdf, "full", {{"FileFormatProperty", "3"}});
   profiles.button(2, "Grey", format::kJpeg, "after");
   ASSERT_TRUE(addVirtualScanner(kDevice, kModel, {"--generate", "20"}));
   {

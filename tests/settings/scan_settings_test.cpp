@@ -70,7 +70,7 @@ TEST(ScanSettings, EveryKeyRoundTripsInItsOrderAndFilterValueIsNeverWritten) {
                                       "DropGreen",       "DropBlue",        "LengthCheck",
                                       "ContinueScan",    "Audio",           "CreateSubfolder",
                                       "ColorMatch",      "CheckDespeckle",  "DespeckleNum",
-                                      "DespeckleRange"}));
+                                      "DespeckleRange",  "OcrLanguage"}));
 
   ProfileStore again;
   again.LoadScanSettings(scanFile());
@@ -78,6 +78,27 @@ TEST(ScanSettings, EveryKeyRoundTripsInItsOrderAndFilterValueIsNeverWritten) {
   ASSERT_NE(loaded, nullptr);
   expectSameStoredFields(*loaded, *added);
   EXPECT_EQ(loaded->filterValue, 18);
+}
+
+// The language chosen on the wizard's first page used to live in memory only:
+// every restart recognised in English again.
+TEST(ScanSettings, TheOcrLanguageIsKeptAcrossARestartAndAMissingOneIsEnglish) {
+  ProfileStore store;
+  store.LoadScanSettings(scanFile());
+  CScanSetting* added = store.AddScanSetting();
+  added->title = "Lettres";
+  added->ocrLanguage = "French";
+  ASSERT_TRUE(store.SaveScanSetting(*added));
+
+  ProfileStore restarted;
+  restarted.LoadScanSettings(scanFile());
+  const CScanSetting* loaded = restarted.FindScanSetting("Lettres");
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->ocrLanguage, "French");
+
+  writeFile(scanFile(), "[0]\r\nValid=1\r\nTitle=Bare\r\nOcrLanguage=\r\n");
+  restarted.LoadScanSettings(scanFile());
+  EXPECT_EQ(restarted.ScanSettingList().front()->ocrLanguage, "English");
 }
 
 TEST(ScanSettings, MissingKeysReadTheirDefaultsWhichDifferFromANewRecord) {

@@ -23,6 +23,22 @@ OutputKind outputKind(int formatCode) {
   }
 }
 
+pdf::TextLayer pdfTextLayer(int fileFormatProperty) {
+  switch (fileFormatProperty) {
+    case 2: return pdf::TextLayer::invisible;
+    case 0: return pdf::TextLayer::replacesImage;
+    default: return pdf::TextLayer::none;
+  }
+}
+
+bool outputNeedsText(const CButtonSetting& button) {
+  switch (outputKind(button.fileFormat)) {
+    case OutputKind::text: return true;
+    case OutputKind::pdf: return pdfTextLayer(button.fileFormatProperty) != pdf::TextLayer::none;
+    default: return false;
+  }
+}
+
 void BatchOutput::raiseCounter(const CButtonSetting& button, CounterRise when) {
   if (writers::counterRise(button.fileFormat) == when) ++counter_;
 }
@@ -36,7 +52,7 @@ WriteResult BatchOutput::begin(const CButtonSetting& button) {
   return failed;
 }
 
-BatchOutput::Added BatchOutput::add(const CButtonSetting& button, const Dib& page) {
+BatchOutput::Added BatchOutput::add(const CButtonSetting& button, const Dib& page, const ocr::PageText* text) {
   Added added;
   switch (outputKind(button.fileFormat)) {
     case OutputKind::singlePage: {
@@ -54,9 +70,17 @@ BatchOutput::Added BatchOutput::add(const CButtonSetting& button, const Dib& pag
       added.result = tiff_->addPage(page);
       break;
     case OutputKind::pdf:
-      added.result = pdf_ ? pdf_->addPage(page) : WriteResult::failure("no PDF document is open");
+      added.result = pdf_ ? pdf_->addPage(page, text, pdfTextLayer(button.fileFormatProperty))
+                          : WriteResult::failure("no PDF document is open");
       break;
     case OutputKind::text:
+      if (!text_) {
+        text_.emplace(namer_.NextFileName(button, true),
+                      button.fileFormat == format::kText ? writers::TextFormat::plain : writers::TextFormat::rich);
+        raiseCounter(button, CounterRise::whenFileStarts);
+      }
+      added.result = text_->addPage(text ? *text : ocr::PageText{});
+      break;
     case OutputKind::unknown:
       added.result = WriteResult::failure("format " + std::to_string(button.fileFormat) + " has no writer");
       break;
@@ -90,6 +114,7 @@ void finishDocument(std::optional<Document>& document, BatchOutput::Ended& ended
 BatchOutput::Ended BatchOutput::end(const CButtonSetting& button) {
   Ended ended;
   if (tiff_) finishDocument(tiff_, ended);
+  if (text_) finishDocument(text_, ended);
   if (pdf_) {
     finishDocument(pdf_, ended);
     raiseCounter(button, CounterRise::whenDocumentEnds);

@@ -45,6 +45,7 @@ int OutputJob::StartOutput(CButtonSetting& button) {
   // A barcode read in an earlier job must not name this job's files.
   naming_.barcodeText.clear();
   written_.clear();
+  landingFailed_ = false;
   const int started = startOutput(button, Start::job);
   // A job that does not start is never finished: it must not keep the button,
   // which the configuration may replace before the next press.
@@ -63,13 +64,6 @@ int OutputJob::startOutput(CButtonSetting& button, Start start) {
     Log("Button " + button.section + " has the unknown file format " + std::to_string(button.fileFormat) + ".");
     return 0;
   }
-  if (kind == OutputKind::text) {
-    // Scanning would drop every page: there is no text writer to take them.
-    reportFailure("TextOutput", "Text, rich text and document outputs are not made yet; choose an image or PDF format.",
-                  "Button " + button.section + " does not scan.");
-    return 0;
-  }
-
   const std::optional<std::string> chosen = chooseFolder(button, start);
   if (!chosen) return 0;
   chosenFolder_ = *chosen;
@@ -167,16 +161,67 @@ int OutputJob::HandlePage(Dib page, int side) {
   const PageSide pageSide = side == 1 ? PageSide::Back : PageSide::Front;
   page = rotateByProfile(std::move(page), pageSide, profile);
   page = cleanEdgesByProfile(std::move(page), profile);
+  if (!usesRecognition()) return stitchAndProcess(SidePage{std::move(page), std::nullopt}, pageSide);
+  submitForRecognition(std::move(page), pageSide);
+  return landRecognised(false);
+}
+
+// Our data sources never turn pages themselves, so AutoText always means
+// turning them here.
+bool OutputJob::usesRecognition() const {
+  return scanProfile().autoText != 0 || outputNeedsText(*button_);
+}
+
+void OutputJob::submitForRecognition(Dib page, PageSide side) {
+  if (!recognition_) {
+    recognition_ = std::make_unique<ocr::RecognitionPool>(ocr::defaultDataFolder(parts_.programFolder + "/OBX"),
+                                                          ocr::RecognitionPool::workersForThisMachine());
+  }
+  recognition_->submit(ocr::PageWork{std::move(page), scanProfile().autoText != 0, outputNeedsText(*button_),
+                                     ocr::engineLanguage(scanProfile().ocrLanguage),
+                                     side == PageSide::Back ? 1 : 0});
+}
+
+// Takes up the pages the workers are done with, oldest first: all of them when
+// the job ends, else those ready and, while the workers hold their fill, the
+// oldest one even if that means waiting for it.
+int OutputJob::landRecognised(bool waitForAll) {
+  if (!recognition_) return 1;
+  const int limit = kPagesInFlightPerWorker * ocr::RecognitionPool::workersForThisMachine();
   int result = 1;
-  for (Dib& next : stitcher_.add(std::move(page), pageSide, duplex_, profile)) {
-    if (processPage(std::move(next)) == 0) result = 0;
+  for (;;) {
+    std::optional<ocr::PageDone> done =
+        waitForAll || recognition_->inFlight() > limit ? recognition_->takeNext() : recognition_->takeReady();
+    if (!done) return result;
+    if (done->clockwiseTurn != 0) {
+      Log("A page stood turned; it was turned " + std::to_string(done->clockwiseTurn) +
+          " degrees clockwise to stand upright.");
+    }
+    // After a page could not be saved the scan stops; the pages still with the
+    // workers would only fail the same way, each with its own message.
+    if (landingFailed_) {
+      Log("A page scanned before the scan stopped is not saved: the page before it could not be.");
+      continue;
+    }
+    const PageSide side = done->tag == 1 ? PageSide::Back : PageSide::Front;
+    if (stitchAndProcess(SidePage{std::move(done->page), std::move(done->text)}, side) == 0) {
+      result = 0;
+      landingFailed_ = true;
+    }
+  }
+}
+
+int OutputJob::stitchAndProcess(SidePage page, PageSide side) {
+  int result = 1;
+  for (SidePage& next : stitcher_.add(std::move(page), side, duplex_, scanProfile())) {
+    if (processPage(std::move(next.page), next.text ? &*next.text : nullptr) == 0) result = 0;
   }
   return result;
 }
 
 // Blank removal, barcodes, batch separation and writing, for one page (a joined
 // one when stitching).
-int OutputJob::processPage(Dib page) {
+int OutputJob::processPage(Dib page, const ocr::PageText* text) {
   const CScanSetting& profile = scanProfile();
   std::optional<bool> blank;
   const auto isBlank = [&] {
@@ -210,7 +255,7 @@ int OutputJob::processPage(Dib page) {
       break;
     default: break;
   }
-  return writePage(std::move(page));
+  return writePage(std::move(page), text);
 }
 
 // A batch boundary: the current output is finished and delivered, and the next
@@ -223,12 +268,12 @@ bool OutputJob::nextOutput(const char* pageFate) {
   return false;
 }
 
-int OutputJob::writePage(Dib page) {
+int OutputJob::writePage(Dib page, const ocr::PageText* text) {
   // JPEG has no bilevel mode: a black-and-white page is saved as the grey page it shows.
   if (button_->fileFormat == format::kJpeg && page.bitsPerPixel() == 1) {
     if (auto grey = ToGrey8(page)) page = std::move(*grey);
   }
-  const BatchOutput::Added added = batch_.add(*button_, page);
+  const BatchOutput::Added added = batch_.add(*button_, page, text);
   if (!added.result) {
     reportFailure("PageNotSaved", "A scanned page cannot be saved; the scan stops.", added.result.error());
     return 0;
@@ -246,10 +291,11 @@ int OutputJob::writePage(Dib page) {
 
 int OutputJob::FinishOutput() {
   if (!button_) return 0;
-  std::optional<Dib> front = stitcher_.takeHeldFront();
+  if (destination()) landRecognised(true);
+  std::optional<SidePage> front = stitcher_.takeHeldSide();
   if (front && destination()) {
     Log("The last front page had no back page to be joined with; it is saved alone.");
-    processPage(std::move(*front));
+    processPage(std::move(front->page), front->text ? &*front->text : nullptr);
   }
   finishOutput();
   Log("Button " + button_->section + " finished its scan job: " + std::to_string(written_.size()) +
