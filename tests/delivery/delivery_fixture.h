@@ -70,7 +70,7 @@ class DeliveryTestOf : public JobTest {
 
   PrintSystem printers;
   std::vector<std::string> windowTitles;
-  DesktopDelivery desktop{{ui, printers, programFolder(), [this] { return windowTitles; }, std::chrono::seconds(15), {}}};
+  DesktopDelivery desktop{{ui, printers, programFolder(), [this] { return windowTitles; }, std::chrono::seconds(15), {}, {}}};
 };
 
 // A page of one dark grey, so where it lands on paper can be measured.

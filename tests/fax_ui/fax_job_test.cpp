@@ -67,9 +67,12 @@ TEST(FaxJob, AFaxButtonOnTheVirtualScannerEndsWithThePdfAtTheServer) {
   QtPrinters printers;
   ZeltFaxService fax;
   QtFaxDialogs faxDialogs(fax, program, jobs.stopToken());
-  DesktopDeliveryParts deliveryParts{messages, printers, program, [] { return std::vector<std::string>{}; }};
-  deliveryParts.faxDialogs = &faxDialogs;
-  DesktopDelivery delivery(deliveryParts);
+  DesktopDelivery delivery({.ui = messages,
+                            .printers = printers,
+                            .programFolder = program,
+                            .windowTitles = [] { return std::vector<std::string>{}; },
+                            .faxDialogs = &faxDialogs,
+                            .balloon = {}});
   OutputJob job({messages, delivery, program});
   TwainScanSession session(config, messages, binDir() + "/libostreldsm.so");
   Journal journal;
