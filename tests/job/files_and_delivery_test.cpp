@@ -115,6 +115,8 @@ TEST_F(JobFiles, APageThatCannotBeSavedStopsThePassAndSaysWhyOnce) {
 
 TEST_F(JobFiles, ADocumentCutShortByAFullDiskIsAFileWrittenWithThePagesBeforeIt) {
   destination.path = "/usr/bin/viewer";
+  // Image only: a page for recognition would be written after the disk has room again.
+  button.fileFormatProperty = 3;
   for (const auto& [code, name] : {std::pair{format::kMultiPdf, "Scan0000.pdf"}, std::pair{format::kMultiTiff, "Scan0001.tif"}}) {
     button.fileFormat = code;
     ui.messages.clear();

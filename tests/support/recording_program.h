@@ -52,7 +52,9 @@ class RecordingProgram {
               "{\n"
               "  echo \"stat=$(cat /proc/$$/stat)\"\n"
               "  echo \"stdin=$(readlink /proc/$$/fd/0)\"\n"
-              "  grep '^SigBlk:' /proc/$$/status\n"
+              // Read by the shell itself: while it starts a command the shell
+              // blocks every signal for a moment, which a child would see.
+              "  while IFS= read -r line; do case $line in SigBlk:*) echo \"$line\";; esac; done < /proc/$$/status\n"
               "  if [ -e /proc/$$/fd/" + std::to_string(kWatchedDescriptor) + " ]; then echo watched=1; fi\n"
               "} > \"$out.tmp\"\n"
               "mv \"$out.tmp\" \"$out.run\"\n" +
