@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -114,12 +113,7 @@ TEST(DestinationDialog, BrowseFillsPathAndTheProgramsNameWithoutExtension) {
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   whenModalOpens(
-      [program](QWidget* modal) {
-        auto* files = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(files, nullptr);
-        files->selectFile(QString::fromStdString(program));
-        QMetaObject::invokeMethod(files, "accept");
-      },
+      [program](QWidget* modal) { chooseInFileDialog(modal, QString::fromStdString(program)); },
       &dialog);
   child<QPushButton>(dialog, "browse")->click();
   EXPECT_EQ(child<QLineEdit>(dialog, "path")->text().toStdString(), program);

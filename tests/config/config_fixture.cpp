@@ -1,7 +1,12 @@
 #include "tests/config/config_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -69,6 +74,21 @@ void whenModalOpens(std::function<void(QWidget*)> answer, QWidget* current) {
     }
   });
   timer->start();
+}
+
+void chooseInFileDialog(QWidget* dialog, const QString& path) {
+  auto* files = qobject_cast<QFileDialog*>(dialog);
+  ASSERT_NE(files, nullptr);
+  // Typed as a user would: selectFile() selects nothing until the dialog's
+  // file list has read the folder, which happens on a thread of its own.
+  auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  for (int tries = 0; tries < 500 && files->isVisible(); ++tries) {
+    name->setText(path);
+    QMetaObject::invokeMethod(files, "accept");
+    if (files->isVisible()) QTest::qWait(20);
+  }
+  EXPECT_FALSE(files->isVisible()) << "the file dialog did not take " << path.toStdString();
 }
 
 void answerNextMessage(SeenMessage& seen, QWidget* current) {

@@ -31,6 +31,9 @@ std::string iniValue(const std::string& file, const std::string& section, const 
 // from the event loop; the caller then opens the window that is to be answered.
 void whenModalOpens(std::function<void(QWidget*)> answer, QWidget* current = nullptr);
 
+// Types path into an open file dialog and accepts it.
+void chooseInFileDialog(QWidget* dialog, const QString& path);
+
 // The text of the next message box, closed with its default button; filled in
 // once the box has been answered.
 struct SeenMessage {

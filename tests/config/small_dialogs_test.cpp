@@ -163,8 +163,7 @@ TEST(FolderBrowser, OpensAtTheExpandedFieldAndGivesTheChoiceATrailingSeparator) 
     auto* files = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(files, nullptr);
     startedAt = files->directory().absolutePath();
-    files->selectFile(QString::fromStdString(documents + "/Ostrel/Bills"));
-    QMetaObject::invokeMethod(files, "accept");
+    chooseInFileDialog(modal, QString::fromStdString(documents + "/Ostrel/Bills"));
   });
   const auto chosen = browseForFolder(nullptr, "Choose the path:", "%MYDOCUMENTS%/Ostrel/");
   EXPECT_EQ(startedAt.toStdString(), documents + "/Ostrel");
