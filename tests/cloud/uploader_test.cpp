@@ -136,8 +136,11 @@ TEST_F(Uploader, StreamsFiftyMegabytesWithFlatMemoryAndNoPasswordInItsCommandLin
   EXPECT_TRUE(sameBytes(file, root_ + "/A/Sub/big.pdf"));
   std::cout << "Peak RSS of the uploader for a 50 MB file: " << run.peakRssKb << " kB\n";
   RecordProperty("peak_rss_kb", static_cast<int>(run.peakRssKb));
-  // Loose: the file is not read into memory (it would add 50 MB).
+  // Loose: the file is not read into memory (it would add 50 MB). The address
+  // sanitizer's own bookkeeping is of that size, so it can tell nothing there.
+#ifndef __SANITIZE_ADDRESS__
   EXPECT_LT(run.peakRssKb, 30 * 1024);
+#endif
 }
 
 TEST_F(Uploader, KeepsBlanksAndAccentsAndNumbersATakenName) {

@@ -205,21 +205,23 @@ TEST(SendAck, FileCountIsCappedAndNamesPastTheListAreEmpty) {
   // Empty files, so that only the cap can refuse the larger count.
   std::string names = "p.tif";
   for (std::uint32_t i = 1; i < kMaxReturnedFiles; ++i) names += ",p.tif";
-  const auto atCap =
-      parseSendAck(MessageView(convertedAck(kMaxReturnedFiles, names, std::vector<Bytes>(kMaxReturnedFiles))));
+  // The parsed names are views into the message, which must outlive them.
+  const Bytes atCapMessage = convertedAck(kMaxReturnedFiles, names, std::vector<Bytes>(kMaxReturnedFiles));
+  const auto atCap = parseSendAck(MessageView(atCapMessage));
   ASSERT_TRUE(atCap) << atCap.error;
   EXPECT_EQ(atCap.value->files.size(), kMaxReturnedFiles);
   EXPECT_EQ(atCap.value->files.back().name, "p.tif");
   EXPECT_FALSE(parseSendAck(MessageView(
       convertedAck(kMaxReturnedFiles + 1, names + ",p.tif", std::vector<Bytes>(kMaxReturnedFiles + 1)))));
 
-  const auto shortList =
-      parseSendAck(MessageView(convertedAck(3, "a.tif,,", {Bytes(1, 1), Bytes(1, 2), Bytes(1, 3)})));
+  const Bytes shortListMessage = convertedAck(3, "a.tif,,", {Bytes(1, 1), Bytes(1, 2), Bytes(1, 3)});
+  const auto shortList = parseSendAck(MessageView(shortListMessage));
   ASSERT_TRUE(shortList) << shortList.error;
   EXPECT_EQ(shortList.value->files[0].name, "a.tif");
   EXPECT_EQ(shortList.value->files[1].name, "");
   EXPECT_EQ(shortList.value->files[2].name, "");
-  const auto pastEnd = parseSendAck(MessageView(convertedAck(2, "only.tif", {Bytes(1, 1), Bytes(1, 2)})));
+  const Bytes pastEndMessage = convertedAck(2, "only.tif", {Bytes(1, 1), Bytes(1, 2)});
+  const auto pastEnd = parseSendAck(MessageView(pastEndMessage));
   ASSERT_TRUE(pastEnd);
   EXPECT_EQ(pastEnd.value->files[1].name, "");
 }

@@ -86,15 +86,15 @@ TEST(WizardEndToEnd, TheNextPressFollowsTheWizardsSettings) {
     auto poll = std::make_shared<std::function<void()>>();
     std::size_t done = 0;
     QWidget* last = nullptr;
-    *poll = [&, poll] {
+    *poll = [&, weak = std::weak_ptr(poll)] {
       QWidget* page = QApplication::activeModalWidget();
       if (page && page != last && page->isVisible() && done < steps.size()) {
         last = page;
         steps[done++](page);
       }
-      if (done < steps.size()) QTimer::singleShot(20, *poll);
+      if (auto self = weak.lock(); self && done < steps.size()) QTimer::singleShot(20, [self] { (*self)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
     ASSERT_EQ(wizard.run(nullptr), wizard::WizardEnd::Finished);
     EXPECT_TRUE(messages.empty());
   }

@@ -363,17 +363,19 @@ TEST_F(WizardPages, SaveTheProfileRefusesANameInUse) {
 // Drives the wizard: each step answers the page on screen.
 void answerPages(std::vector<std::function<void(WizardPage&)>> steps) {
   auto remaining = std::make_shared<std::vector<std::function<void(WizardPage&)>>>(std::move(steps));
+  // Each pending timer owns the poll; the poll itself holds only a weak
+  // reference, so it is freed once the last step has run.
   auto poll = std::make_shared<std::function<void()>>();
-  *poll = [remaining, poll] {
+  *poll = [remaining, weak = std::weak_ptr(poll)] {
     auto* page = qobject_cast<WizardPage*>(QApplication::activeModalWidget());
     if (page && page->isVisible() && !remaining->empty()) {
       auto step = remaining->front();
       remaining->erase(remaining->begin());
       step(*page);
     }
-    if (!remaining->empty()) QTimer::singleShot(10, *poll);
+    if (auto self = weak.lock(); self && !remaining->empty()) QTimer::singleShot(10, [self] { (*self)(); });
   };
-  QTimer::singleShot(0, *poll);
+  QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 TEST_F(WizardPages, FinishIsTheOnlyStepThatWrites) {
