@@ -44,10 +44,10 @@ class RecognisedPages : public ::testing::Test {
     ocr::RecognitionEngine english, french;
     ASSERT_EQ(english.loadFrom(dataFolder(), "eng"), ocr::EngineLoad::loaded);
     ASSERT_EQ(french.loadFrom(dataFolder(), ocr::engineLanguage("French")), ocr::EngineLoad::loaded);
-    const std::pair<std::string, double> specs[] = {
+    const std::pair<std::string, double> samples[] = {
         {englishProse(2), 10}, {englishProse(3).substr(0, 600), 16}, {frenchProse(2), 12}};
     for (int i = 0; i < 3; ++i) {
-      TextPage drawn = renderTextPage(specs[i].first, specs[i].second);
+      TextPage drawn = renderTextPage(samples[i].first, samples[i].second);
       std::optional<ocr::PageText> text = (i == 2 ? french : english).recognize(drawn.page);
       ASSERT_TRUE(text);
       pages_->push_back({std::move(drawn), std::move(*text)});
