@@ -6,7 +6,6 @@
 #include <QMetaObject>
 #include <QThread>
 
-#include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "chooser/drovel.h"
 #include "platform/activity_log.h"
 #include "platform/dynamic_library.h"
+#include "platform/export_guard.h"
 #include "platform/text.h"
 
 namespace {
@@ -67,14 +67,8 @@ const ClientLibrary* client() {
 
 template <typename Call>
 int guarded(int failure, Call call) noexcept {
-  try {
-    return call();
-  } catch (const std::exception& error) {
-    ostrel::Log(std::string("Cloud folder chooser: ") + error.what());
-  } catch (...) {
-    ostrel::Log("Cloud folder chooser: unexpected failure");
-  }
-  return failure;
+  return ostrel::platform::guardExport(failure, call,
+                                       [](const std::string& what) { ostrel::Log("Cloud folder chooser: " + what); });
 }
 
 struct Choice {

@@ -2,7 +2,6 @@
 // every export catches what the C++ underneath could throw.
 #include "cloud/mirelle.h"
 
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include "cloud/webdav.h"
 #include "platform/activity_log.h"
+#include "platform/export_guard.h"
 #include "platform/text.h"
 
 namespace {
@@ -95,14 +95,8 @@ void listChildren(const Session& session, Node& node) {
 
 template <typename Result, typename Call>
 Result guarded(Result failure, Call call) noexcept {
-  try {
-    return call();
-  } catch (const std::exception& error) {
-    ostrel::Log(std::string("Cloud client library: ") + error.what());
-  } catch (...) {
-    ostrel::Log("Cloud client library: unexpected failure");
-  }
-  return failure;
+  return ostrel::platform::guardExport(failure, call,
+                                       [](const std::string& what) { ostrel::Log("Cloud client library: " + what); });
 }
 
 }  // namespace

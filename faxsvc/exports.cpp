@@ -2,11 +2,11 @@
 // every export catches what the C++ underneath could throw.
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <mutex>
 
 #include "faxsvc/fax_service.h"
 #include "faxsvc/zeltsvc.h"
+#include "platform/export_guard.h"
 
 namespace {
 
@@ -26,14 +26,8 @@ std::string text(const char* value) { return value ? value : ""; }
 
 template <typename Call>
 int guarded(Call call) noexcept {
-  try {
-    return call();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "Zeltsvc: %s\n", error.what());
-  } catch (...) {
-    std::fprintf(stderr, "Zeltsvc: unexpected failure\n");
-  }
-  return -1;
+  return ostrel::platform::guardExport(
+      -1, call, [](const std::string& what) { std::fprintf(stderr, "Zeltsvc: %s\n", what.c_str()); });
 }
 
 }  // namespace
